@@ -1,0 +1,45 @@
+# Quillory: the commands the README gives.
+#   make run    installs what is needed, builds, and converts the bundled sample pictures
+#   make test   installs what is needed, builds and runs every test twice: a normal build and a
+#               build with AddressSanitizer + UndefinedBehaviorSanitizer (plus the fuzzing targets)
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 10
+# clang builds the sanitizer pass when present, so the libFuzzer targets can be built too.
+SAN_CC := $(shell command -v clang >/dev/null 2>&1 && echo clang || echo gcc)
+SAN_CXX := $(shell command -v clang++ >/dev/null 2>&1 && echo clang++ || echo g++)
+SAN_FUZZ := $(shell command -v clang++ >/dev/null 2>&1 && echo ON || echo OFF)
+
+export QT_QPA_PLATFORM ?= offscreen
+
+.PHONY: all deps build run test test-release test-asan clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD)/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLY_WERROR=ON
+	cmake --build $(BUILD)/release -j $(JOBS)
+
+run: build
+	rm -rf $(BUILD)/samples-out
+	$(BUILD)/release/src/tools/qly-imgconv 15 $(BUILD)/samples-out samples/*
+	@echo "The sample pictures were read and written again as PNG files into $(BUILD)/samples-out/"
+
+test: test-release test-asan
+
+test-release: build
+	cd $(BUILD)/release && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	CC=$(SAN_CC) CXX=$(SAN_CXX) cmake -S . -B $(BUILD)/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DQLY_WERROR=ON -DQLY_SANITIZE=ON -DQLY_FUZZERS=$(SAN_FUZZ) -DQLY_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build $(BUILD)/asan -j $(JOBS)
+	cd $(BUILD)/asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,26 @@
+// libFuzzer target for one picture reader, chosen at build time by QLY_FUZZ_FORMAT (a format
+// code; 0 lets the library detect the format). Any input must give either a picture or a null
+// pixel pointer with a reason, with no crash, leak or out-of-bounds access.
+#include "platform/GrafikRW3.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Keep single allocations well under libFuzzer's malloc limit.
+    static const uint64_t previous = SetDibPixelLimit(uint64_t{1} << 22);
+    (void)previous;
+    dib d{};
+    OpenDibFromMemory(d, data, size, QLY_FUZZ_FORMAT);
+    if (d.poi != nullptr) {
+        // Touch the first and last pixel rows so the sanitizers see any wrong stride.
+        const int32_t h = d.pmi->bmiHeader.biHeight;
+        volatile uint8_t sink = d.poi[0] ^ d.poi[static_cast<size_t>(h - 1) * d.bytew];
+        (void)sink;
+        deldib(d);
+    } else if (DibErrorText(d).empty()) {
+        std::abort(); // a failure must always come with a reason
+    }
+    return 0;
+}

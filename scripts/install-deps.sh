@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking Quillory needs.
+# Idempotent: when all packages are present it changes nothing and does not touch apt.
+set -euo pipefail
+
+PKGS=(
+  # build and libraries
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  qt6-base-dev libqt6printsupport6
+  zlib1g-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev libgif-dev
+  libopenjp2-7-dev libimagequant-dev libwebp-dev libsane-dev libgtest-dev libgmock-dev
+  fonts-dejavu-core
+  # tools the tests and benchmarks run
+  xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
+  jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
+)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

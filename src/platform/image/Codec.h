@@ -1,0 +1,133 @@
+#pragma once
+// Internal interface between the image library's front end (OpenDib/SaveDib) and its codecs.
+// A reader gets the whole file in memory and fills a DibHolder; a writer appends the encoded file
+// to a byte vector. Both report failures by throwing DibError with a short German reason, which
+// the front end puts into the record or DibLastError.
+
+#include "platform/GrafikRW3.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qly::img {
+
+// Reasons shown to the user after a failed read or write.
+inline constexpr const char16_t* kErrUnknownFormat = u"Unbekanntes Dateiformat";
+inline constexpr const char16_t* kErrDamaged = u"Datei ist beschädigt";
+inline constexpr const char16_t* kErrTooLarge = u"Bild ist zu groß";
+inline constexpr const char16_t* kErrEmpty = u"Bild hat keine Pixel";
+inline constexpr const char16_t* kErrCannotOpen = u"Datei kann nicht geöffnet werden";
+inline constexpr const char16_t* kErrCannotWrite = u"Datei kann nicht geschrieben werden";
+inline constexpr const char16_t* kErrNoMemory = u"Nicht genug Arbeitsspeicher";
+inline constexpr const char16_t* kErrUnsupported = u"Nicht unterstützte Bildvariante";
+inline constexpr const char16_t* kErrNoWriter = u"Format kann nicht geschrieben werden";
+inline constexpr const char16_t* kErrDepth = u"Farbtiefe wird nicht unterstützt";
+
+struct DibError {
+    std::u16string reason;
+};
+
+[[noreturn]] void fail(const char16_t* reason);
+
+// Owns a bitmap under construction; releases it unless handed out with release().
+class DibHolder {
+public:
+    DibHolder() = default;
+    DibHolder(const DibHolder&) = delete;
+    DibHolder& operator=(const DibHolder&) = delete;
+    ~DibHolder();
+
+    // Allocates the bitmap (see newdib); throws DibError when that fails.
+    void create(int32_t width, int32_t height, int32_t bits, const BITMAPINFO* palsrc = nullptr,
+                int32_t ncolors = 0);
+    // Sets colour table entry i (and the palette copy) of a 1/4/8-bit bitmap.
+    void setColor(int i, uint8_t r, uint8_t g, uint8_t b);
+    // Sets the resolution in dots per inch (0 leaves it unknown).
+    void setDpi(double xdpi, double ydpi);
+
+    dib& get() { return d_; }
+    const dib& get() const { return d_; }
+    uint8_t* rowTop(int32_t y) const { return DibRowTop(d_, y); }
+    bool empty() const { return d_.poi == nullptr; }
+    dib release();
+
+private:
+    dib d_{};
+};
+
+// Throws kErrTooLarge/kErrEmpty when a declared size cannot become a bitmap (checked in 64 bits
+// against the caps before anything is allocated).
+void checkDimensions(int64_t width, int64_t height, int32_t bits);
+// Row stride in bytes of a DIB row.
+int64_t dibStride(int64_t width, int32_t bits);
+
+// Colour of pixel value v of a 1/4/8-bit bitmap, from its colour table.
+RGBQUAD dibColor(const dib& d, uint32_t index);
+// True when every colour table entry has red == green == blue.
+bool dibIsGrey(const dib& d);
+
+struct Codec {
+    int32_t code;
+    const char* name;     // shown in the file-dialog filters
+    const char* patterns; // file name patterns, e.g. "*.tif;*.tiff"
+    // True when the bytes look like this format; null: never chosen by content.
+    bool (*sniff)(const uint8_t* data, size_t size);
+    // Decodes the whole file. Throws DibError.
+    void (*read)(const uint8_t* data, size_t size, DibHolder& out);
+    // Encodes; null when the format is read-only. Throws DibError.
+    void (*write)(const dib& in, std::vector<uint8_t>& out);
+};
+
+// Every codec, in code order.
+const std::vector<Codec>& allCodecs();
+// The codec of a format code, or null.
+const Codec* codecForCode(int32_t code);
+// The codec whose sniffer accepts the bytes, or null.
+const Codec* detectCodec(const uint8_t* data, size_t size);
+
+// Little-endian readers over a bounds-checked cursor; reading past the end throws kErrDamaged.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    size_t pos() const { return pos_; }
+    size_t size() const { return size_; }
+    size_t remaining() const { return size_ - pos_; }
+    void seek(size_t pos);
+    void skip(size_t n);
+    uint8_t u8();
+    uint16_t u16le();
+    uint32_t u32le();
+    uint16_t u16be();
+    uint32_t u32be();
+    int32_t i32le() { return static_cast<int32_t>(u32le()); }
+    // Pointer to the next n bytes, which must all be present; advances.
+    const uint8_t* bytes(size_t n);
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+void putU16le(std::vector<uint8_t>& out, uint32_t v);
+void putU32le(std::vector<uint8_t>& out, uint32_t v);
+void putU16be(std::vector<uint8_t>& out, uint32_t v);
+void putU32be(std::vector<uint8_t>& out, uint32_t v);
+
+// Per-format entry points (one .cpp each).
+bool sniffBmp(const uint8_t* data, size_t size);
+void readBmp(const uint8_t* data, size_t size, DibHolder& out);
+void writeBmp(const dib& in, std::vector<uint8_t>& out);
+void writeBmpRle(const dib& in, std::vector<uint8_t>& out);
+
+bool sniffJpeg(const uint8_t* data, size_t size);
+void readJpeg(const uint8_t* data, size_t size, DibHolder& out);
+void writeJpeg(const dib& in, std::vector<uint8_t>& out);
+
+bool sniffPng(const uint8_t* data, size_t size);
+void readPng(const uint8_t* data, size_t size, DibHolder& out);
+void writePng(const dib& in, std::vector<uint8_t>& out);
+
+} // namespace qly::img

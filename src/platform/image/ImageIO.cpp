@@ -1,0 +1,276 @@
+// Front end of the image library: format table, detection, file access and quality settings.
+#include "platform/GrafikRW3.h"
+#include "platform/image/Codec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <random>
+#include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qly::img {
+namespace {
+
+// Largest picture file we read into memory.
+constexpr uint64_t kMaxFileBytes = uint64_t{2} << 30;
+
+const std::vector<Codec>& codecTable() {
+    static const std::vector<Codec> table = {
+        {DIB_BMP, "Windows Bitmap", "*.bmp", sniffBmp, readBmp, writeBmp},
+        {DIB_DIB, "Device Independent Bitmap", "*.dib", nullptr, readBmp, writeBmp},
+        {DIB_JIF, "JPEG JFIF", "*.jif;*.jfif", nullptr, readJpeg, writeJpeg},
+        {DIB_JPG, "JPEG", "*.jpg;*.jpeg;*.jpe", sniffJpeg, readJpeg, writeJpeg},
+        {DIB_RLE, "Windows Bitmap RLE", "*.rle", nullptr, readBmp, writeBmpRle},
+        {DIB_PNG, "Portable Network Graphics", "*.png", sniffPng, readPng, writePng},
+    };
+    return table;
+}
+
+std::u16string gLastError;
+int32_t gJpegQuality = 75;
+int32_t gJpeg2000Quality = 100;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::vector<uint8_t> readWholeFile(const std::string& name) {
+    std::error_code ec;
+    if (name.empty() || std::filesystem::is_directory(name, ec)) {
+        fail(kErrCannotOpen);
+    }
+    File f(std::fopen(name.c_str(), "rb"));
+    if (!f) {
+        fail(kErrCannotOpen);
+    }
+    if (std::fseek(f.get(), 0, SEEK_END) != 0) {
+        fail(kErrCannotOpen);
+    }
+    const long end = std::ftell(f.get());
+    if (end < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) {
+        fail(kErrCannotOpen);
+    }
+    if (static_cast<uint64_t>(end) > kMaxFileBytes) {
+        fail(kErrTooLarge);
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(end));
+    if (!data.empty() && std::fread(data.data(), 1, data.size(), f.get()) != data.size()) {
+        fail(kErrCannotOpen);
+    }
+    return data;
+}
+
+// Writes next to the target and renames over it, so the target is complete or untouched.
+void writeWholeFile(const std::string& name, const std::vector<uint8_t>& data) {
+    namespace fs = std::filesystem;
+    const fs::path target(name);
+    std::error_code ec;
+    if (name.empty() || fs::is_directory(target, ec)) {
+        fail(kErrCannotWrite);
+    }
+    std::random_device rd;
+    fs::path temp = target;
+    temp += ".part" + std::to_string(rd() % 1000000);
+    {
+        File f(std::fopen(temp.c_str(), "wbx"));
+        if (!f) {
+            fail(kErrCannotWrite);
+        }
+        const bool ok = (data.empty() || std::fwrite(data.data(), 1, data.size(), f.get()) ==
+                                             data.size()) &&
+                        std::fflush(f.get()) == 0;
+        if (!ok) {
+            f.reset();
+            fs::remove(temp, ec);
+            fail(kErrCannotWrite);
+        }
+        if (std::fclose(f.release()) != 0) {
+            fs::remove(temp, ec);
+            fail(kErrCannotWrite);
+        }
+    }
+    // A new file gets the permissions a plain fopen would have given it (0666 minus umask).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    fs::permissions(temp, static_cast<fs::perms>(0666 & ~mask), ec);
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        fail(kErrCannotWrite);
+    }
+}
+
+void decode(dib& out, const uint8_t* data, size_t size, int32_t format) {
+    out = dib{};
+    try {
+        const Codec* codec = nullptr;
+        if (format == DIB_AUTO) {
+            codec = detectCodec(data, size);
+        } else {
+            codec = codecForCode(format);
+            // A file that is plainly another known format is read as what it is.
+            if (codec != nullptr && codec->sniff != nullptr && !codec->sniff(data, size)) {
+                if (const Codec* other = detectCodec(data, size)) {
+                    codec = other;
+                }
+            }
+        }
+        if (codec == nullptr || codec->read == nullptr) {
+            fail(size == 0 ? kErrDamaged : kErrUnknownFormat);
+        }
+        DibHolder holder;
+        codec->read(data, size, holder);
+        if (holder.empty()) {
+            fail(kErrDamaged);
+        }
+        out = holder.release();
+    } catch (const DibError& e) {
+        out = dib{};
+        SetDibErrorText(out, e.reason);
+    } catch (const std::bad_alloc&) {
+        out = dib{};
+        SetDibErrorText(out, kErrNoMemory);
+    }
+}
+
+std::string utf8(const std::u16string& s) {
+    dib d{};
+    SetDibErrorText(d, s);
+    return DibErrorText(d);
+}
+
+} // namespace
+
+const std::vector<Codec>& allCodecs() { return codecTable(); }
+
+const Codec* codecForCode(int32_t code) {
+    for (const Codec& c : codecTable()) {
+        if (c.code == code) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+const Codec* detectCodec(const uint8_t* data, size_t size) {
+    for (const Codec& c : codecTable()) {
+        if (c.sniff != nullptr && c.read != nullptr && c.sniff(data, size)) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace qly::img
+
+using namespace qly::img;
+
+void OpenDib(dib& out, const std::string& fileName, int32_t format, void* /*wnd*/) {
+    out = dib{};
+    std::vector<uint8_t> data;
+    try {
+        data = readWholeFile(fileName);
+    } catch (const DibError& e) {
+        SetDibErrorText(out, e.reason);
+        return;
+    } catch (const std::bad_alloc&) {
+        SetDibErrorText(out, kErrNoMemory);
+        return;
+    }
+    decode(out, data.data(), data.size(), format);
+}
+
+void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format) {
+    decode(out, data, size, format);
+}
+
+bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
+    out.clear();
+    gLastError.clear();
+    try {
+        if (d.poi == nullptr || d.pmi == nullptr) {
+            fail(kErrEmpty);
+        }
+        const Codec* codec = codecForCode(format);
+        if (codec == nullptr || codec->write == nullptr) {
+            fail(kErrNoWriter);
+        }
+        codec->write(d, out);
+        return true;
+    } catch (const DibError& e) {
+        gLastError = e.reason;
+    } catch (const std::bad_alloc&) {
+        gLastError = kErrNoMemory;
+    }
+    out.clear();
+    return false;
+}
+
+int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void* /*wnd*/) {
+    std::vector<uint8_t> data;
+    if (!SaveDibToMemory(d, format, data)) {
+        return 0;
+    }
+    try {
+        writeWholeFile(fileName, data);
+    } catch (const DibError& e) {
+        gLastError = e.reason;
+        return 0;
+    }
+    return 1;
+}
+
+std::string DibLastError() { return utf8(gLastError); }
+
+void SetJPEGQual(int32_t quality) { gJpegQuality = std::clamp(quality, 1, 100); }
+void SetJPEG2000Qual(int32_t quality) { gJpeg2000Quality = std::clamp(quality, 1, 10000); }
+int32_t GetJPEGQual() { return gJpegQuality; }
+int32_t GetJPEG2000Qual() { return gJpeg2000Quality; }
+
+const char* GetDIBOpenFilter() {
+    static const std::string filter = [] {
+        std::string all;
+        std::string each;
+        for (const Codec& c : codecTable()) {
+            if (c.read == nullptr) {
+                continue;
+            }
+            for (const char* p = c.patterns; *p != 0;) {
+                const char* end = std::strchr(p, ';');
+                const std::string pat(p, end != nullptr ? end : p + std::strlen(p));
+                if (all.find(pat + ";") == std::string::npos) {
+                    all += pat + ";";
+                }
+                p = end != nullptr ? end + 1 : p + std::strlen(p);
+            }
+            each += std::string(c.name) + " (" + c.patterns + ")|" + c.patterns + "|";
+        }
+        all.pop_back();
+        return "Alle Bilder (" + all + ")|" + all + "|" + each + "Alle Dateien (*.*)|*.*|";
+    }();
+    return filter.c_str();
+}
+
+const char* GetDIBSaveFilter() {
+    // Codes 3..14 in order: the filter index plus 2 is the format code.
+    return "Windows Bitmap (*.bmp)|*.bmp|"
+           "Device Independent Bitmap (*.dib)|*.dib|"
+           "CompuServe GIF (*.gif)|*.gif|"
+           "Amiga IFF (*.iff)|*.iff|"
+           "JPEG JFIF (*.jif)|*.jif|"
+           "JPEG (*.jpg)|*.jpg|"
+           "Deluxe Paint LBM (*.lbm)|*.lbm|"
+           "ZSoft PCX (*.pcx)|*.pcx|"
+           "Windows Bitmap RLE (*.rle)|*.rle|"
+           "Truevision TGA (*.tga)|*.tga|"
+           "TIFF (*.tif)|*.tif|"
+           "JPEG 2000 (*.jp2)|*.jp2|";
+}
