@@ -1,0 +1,169 @@
+#include "platform/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSettings>
+#include <QString>
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace qly {
+namespace {
+
+std::string executableName() {
+    if (QCoreApplication::instance() != nullptr) {
+        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+        if (!name.isEmpty()) {
+            return name.toStdString();
+        }
+    }
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec && !exe.stem().empty()) {
+        return exe.stem().string();
+    }
+    return "quillory";
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())) != 0) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())) != 0) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+QString statusText(QSettings::Status status, const std::string& file) {
+    switch (status) {
+    case QSettings::AccessError:
+        return QString::fromStdString("Die Einstellungsdatei " + file +
+                                      " kann nicht gelesen oder geschrieben werden.");
+    case QSettings::FormatError:
+        return QString::fromStdString("Die Einstellungsdatei " + file +
+                                      " ist beschädigt; es gelten die Voreinstellungen.");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::string settingsFilePath() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != 0) {
+        base = std::string(home) + "/.config";
+    } else {
+        base = ".";
+    }
+    return base + "/" + executableName() + ".ini";
+}
+
+SettingsStore::SettingsStore(std::string fileName) : fileName_(std::move(fileName)) {}
+
+bool SettingsStore::read(const std::string& section, std::map<std::string, std::string>& out,
+                         std::string& error) const {
+    out.clear();
+    error.clear();
+    std::error_code ec;
+    if (!std::filesystem::exists(fileName_, ec)) {
+        return true;
+    }
+    QSettings s(QString::fromStdString(fileName_), QSettings::IniFormat);
+    if (s.status() != QSettings::NoError) {
+        error = statusText(s.status(), fileName_).toStdString();
+        return false;
+    }
+    s.beginGroup(QString::fromStdString(section));
+    for (const QString& key : s.childKeys()) {
+        const QVariant v = s.value(key);
+        // A value written as a list (an unquoted comma) comes back joined as it stood.
+        const QString text = v.typeId() == QMetaType::QStringList
+                                 ? v.toStringList().join(QLatin1Char(','))
+                                 : v.toString();
+        out[key.toStdString()] = text.toStdString();
+    }
+    s.endGroup();
+    return true;
+}
+
+bool SettingsStore::write(const std::string& section, const SettingsValues& values,
+                          std::string& error) const {
+    error.clear();
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::path(fileName_).parent_path();
+    if (!dir.empty()) {
+        std::filesystem::create_directories(dir, ec);
+    }
+    QSettings s(QString::fromStdString(fileName_), QSettings::IniFormat);
+    if (s.status() == QSettings::FormatError) {
+        // A damaged file is replaced: writing over it is the only way to get good settings back.
+        s.clear();
+    }
+    s.beginGroup(QString::fromStdString(section));
+    for (const auto& [name, text] : values) {
+        s.setValue(QString::fromStdString(name), QString::fromStdString(text));
+    }
+    s.endGroup();
+    s.sync();
+    if (s.status() != QSettings::NoError) {
+        error = statusText(s.status(), fileName_).toStdString();
+        return false;
+    }
+    return true;
+}
+
+std::string settingNumberText(double v) {
+    if (!std::isfinite(v)) {
+        return "0";
+    }
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+bool parseSettingNumber(std::string_view text, double& v) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return false;
+    }
+    double parsed = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(parsed)) {
+        return false;
+    }
+    v = parsed;
+    return true;
+}
+
+std::string settingBoolText(bool v) { return v ? "True" : "False"; }
+
+bool parseSettingBool(std::string_view text, bool& v) {
+    text = trim(text);
+    std::string lower;
+    for (char c : text) {
+        lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    if (lower == "true" || lower == "1") {
+        v = true;
+        return true;
+    }
+    if (lower == "false" || lower == "0") {
+        v = false;
+        return true;
+    }
+    return false;
+}
+
+} // namespace qly
