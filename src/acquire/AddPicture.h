@@ -1,0 +1,13 @@
+#pragma once
+// Adding picture files as pages.
+
+#include <string>
+
+class TDynaArray;
+
+// Reads the picture file (format taken from its bytes) and appends it as the last page of
+// `bilder`, whose records are `dib`; the array then owns the picture's memory. When the file
+// cannot be read, the message sink shows the error icon with the caption
+// "Fehler beim Öffnen von <file>!" and the library's reason as text, and nothing is added.
+// Returns true when a page was added.
+bool AddPicture_(TDynaArray& bilder, const std::string& fileName);
