@@ -1,0 +1,226 @@
+#include "app/KeptSettings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using qly::parseSettingBool;
+using qly::parseSettingNumber;
+using qly::settingBoolText;
+using qly::settingNumberText;
+
+// One kept control value: its stored name, how to write it, and how to read it back.
+struct KeptValue {
+    const char* name;
+    std::function<std::string(const MainFormSettings&)> text;
+    std::function<bool(MainFormSettings&, const std::string&)> apply;
+};
+
+KeptValue decimal(const char* name, double ExportSettings::*field, double lo, double hi) {
+    return {name,
+            [field](const MainFormSettings& s) { return settingNumberText(s.exportSettings.*field); },
+            [field, lo, hi](MainFormSettings& s, const std::string& text) {
+                double v = 0;
+                if (!parseSettingNumber(text, v)) {
+                    return false;
+                }
+                s.exportSettings.*field = std::clamp(v, lo, hi);
+                return true;
+            }};
+}
+
+KeptValue whole(const char* name, double ExportSettings::*field, double lo, double hi) {
+    return {name,
+            [field](const MainFormSettings& s) {
+                return settingNumberText(std::trunc(s.exportSettings.*field));
+            },
+            [field, lo, hi](MainFormSettings& s, const std::string& text) {
+                double v = 0;
+                if (!parseSettingNumber(text, v)) {
+                    return false;
+                }
+                s.exportSettings.*field = std::clamp(std::trunc(v), lo, hi);
+                return true;
+            }};
+}
+
+KeptValue flag(const char* name, std::function<bool&(MainFormSettings&)> field) {
+    return {name,
+            [field](const MainFormSettings& s) {
+                MainFormSettings copy = s;
+                return settingBoolText(field(copy));
+            },
+            [field](MainFormSettings& s, const std::string& text) {
+                bool v = false;
+                if (!parseSettingBool(text, v)) {
+                    return false;
+                }
+                field(s) = v;
+                return true;
+            }};
+}
+
+// The kept values in restore order.
+const std::vector<KeptValue>& keptTable() {
+    static const std::vector<KeptValue> table = {
+        decimal("BreitEd_Value", &ExportSettings::BreitEd, 10, 10000),
+        decimal("HochEd_Value", &ExportSettings::HochEd, 10, 10000),
+        decimal("Jpeg2000ED_Value", &ExportSettings::Jpeg2000ED, 0.01, 100),
+        whole("JpegEd_Value", &ExportSettings::JpegEd, 1, 100),
+        flag("JPEG2000_Checked", [](MainFormSettings& s) -> bool& { return s.exportSettings.JPEG2000; }),
+        decimal("RandHEd_Value", &ExportSettings::RandHEd, 1, 10000),
+        decimal("RandVEd_Value", &ExportSettings::RandVEd, 1, 10000),
+        flag("ZentCheck_Checked",
+             [](MainFormSettings& s) -> bool& { return s.exportSettings.ZentCheck; }),
+        {"RelSizeCheck_Checked",
+         [](const MainFormSettings& s) { return settingBoolText(s.exportSettings.RelSizeCheck); },
+         [](MainFormSettings& s, const std::string& text) {
+             bool v = false;
+             if (!parseSettingBool(text, v)) {
+                 return false;
+             }
+             s.exportSettings.RelSizeCheck = v;
+             if (v) {
+                 s.exportSettings.MaxSizeCheck = false; // radio pair
+             }
+             return true;
+         }},
+        {"MaxSizeCheck_Checked",
+         [](const MainFormSettings& s) { return settingBoolText(s.exportSettings.MaxSizeCheck); },
+         [](MainFormSettings& s, const std::string& text) {
+             bool v = false;
+             if (!parseSettingBool(text, v)) {
+                 return false;
+             }
+             s.exportSettings.MaxSizeCheck = v;
+             if (v) {
+                 s.exportSettings.RelSizeCheck = false;
+             }
+             return true;
+         }},
+        flag("SingleImageCheck_Checked",
+             [](MainFormSettings& s) -> bool& { return s.SingleImageCheck; }),
+        flag("setpaperheichec_Checked",
+             [](MainFormSettings& s) -> bool& { return s.exportSettings.setpaperheichec; }),
+        flag("UsePageSizeFromPicChecked_Checked", [](MainFormSettings& s) -> bool& {
+            return s.exportSettings.UsePageSizeFromPicChecked;
+        }),
+        whole("ScanResEd_Value", &ExportSettings::ScanResEd, 10, 10000),
+        flag("ScanUsingWIAChecked_Checked",
+             [](MainFormSettings& s) -> bool& { return s.ScanUsingWIAChecked; }),
+    };
+    return table;
+}
+
+std::string fourInts(const int v[4]) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d,%d,%d,%d", v[0], v[1], v[2], v[3]);
+    return buf;
+}
+
+bool parseFourInts(const std::string& text, int v[4]) {
+    int a = 0;
+    int b = 0;
+    int c = 0;
+    int d = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%d,%d,%d,%d%c", &a, &b, &c, &d, &tail) != 4) {
+        return false;
+    }
+    v[0] = a;
+    v[1] = b;
+    v[2] = c;
+    v[3] = d;
+    return true;
+}
+
+bool parseInt(const std::string& text, int& v) {
+    double d = 0;
+    if (!parseSettingNumber(text, d) || d != std::trunc(d) || std::fabs(d) > 2147483647.0) {
+        return false;
+    }
+    v = static_cast<int>(d);
+    return true;
+}
+
+} // namespace
+
+qly::SettingsValues keptValues(const MainFormSettings& s) {
+    qly::SettingsValues out;
+    for (const KeptValue& k : keptTable()) {
+        out.emplace_back(k.name, k.text(s));
+    }
+    const WindowPlacement& p = s.placement;
+    out.emplace_back("FormVersion", "0");
+    out.emplace_back("Flags", std::to_string(p.Flags));
+    out.emplace_back("ShowCmd", std::to_string(p.ShowCmd));
+    out.emplace_back("PixelsPerInch", std::to_string(p.PixelsPerInch));
+    out.emplace_back("MinMaxPos", fourInts(p.MinMaxPos));
+    out.emplace_back("NormPos", fourInts(p.NormPos));
+    out.emplace_back("Visible", settingBoolText(p.Visible));
+    return out;
+}
+
+void restoreKeptValues(MainFormSettings& s, const std::map<std::string, std::string>& values,
+                       std::vector<std::string>& unreadable) {
+    auto find = [&](const char* name) -> const std::string* {
+        const auto it = values.find(name);
+        return it == values.end() ? nullptr : &it->second;
+    };
+    for (const KeptValue& k : keptTable()) {
+        if (const std::string* text = find(k.name); text != nullptr && !k.apply(s, *text)) {
+            unreadable.emplace_back(k.name);
+        }
+    }
+    WindowPlacement& p = s.placement;
+    WindowPlacement read = p;
+    bool ok = true;
+    if (const std::string* t = find("Flags")) {
+        ok = parseInt(*t, read.Flags) && ok;
+    }
+    if (const std::string* t = find("ShowCmd")) {
+        ok = parseInt(*t, read.ShowCmd) && ok;
+    }
+    if (const std::string* t = find("PixelsPerInch")) {
+        ok = parseInt(*t, read.PixelsPerInch) && ok;
+    }
+    if (const std::string* t = find("MinMaxPos")) {
+        ok = parseFourInts(*t, read.MinMaxPos) && ok;
+    }
+    if (const std::string* t = find("NormPos")) {
+        ok = parseFourInts(*t, read.NormPos) && ok;
+    }
+    if (const std::string* t = find("Visible")) {
+        ok = parseSettingBool(*t, read.Visible) && ok;
+    }
+    if (ok) {
+        p = read;
+    } else {
+        unreadable.emplace_back("window placement");
+    }
+}
+
+bool loadMainFormSettings(MainFormSettings& s, const std::string& fileName, std::string& error) {
+    std::map<std::string, std::string> values;
+    if (!qly::SettingsStore(fileName).read(kMainFormSection, values, error)) {
+        return false;
+    }
+    std::vector<std::string> unreadable;
+    restoreKeptValues(s, values, unreadable);
+    if (!unreadable.empty()) {
+        error = "In der Einstellungsdatei " + fileName + " sind Werte unlesbar:";
+        for (const std::string& name : unreadable) {
+            error += " " + name;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool saveMainFormSettings(const MainFormSettings& s, const std::string& fileName,
+                          std::string& error) {
+    return qly::SettingsStore(fileName).write(kMainFormSection, keptValues(s), error);
+}
