@@ -196,8 +196,9 @@ TEST(Png, AlphaIsComposedOntoWhite) {
         rgbAt(d, 2, 0, r, g, b);
         EXPECT_NEAR(r, 127, 2);
 
-        const auto ga = makePng({PNG_COLOR_TYPE_GRAY_ALPHA, depth}, 2, 1,
-                                [&](int x, int, int c) { return c == 0 ? 0u : x == 0 ? 0u : max; });
+        const auto ga = makePng({PNG_COLOR_TYPE_GRAY_ALPHA, depth}, 2, 1, [&](int x, int, int c) {
+            return c == 0 ? 0u : x == 0 ? 0u : max;
+        });
         decode(d, ga);
         ASSERT_NE(d->poi, nullptr);
         EXPECT_EQ(d.bits(), 8);
@@ -207,9 +208,9 @@ TEST(Png, AlphaIsComposedOntoWhite) {
         EXPECT_EQ(r, 0);
     }
     // Palette with tRNS and grey with a transparent value.
-    const auto palTrns = makePng({PNG_COLOR_TYPE_PALETTE, 8, false,
-                                  {png_color{0, 0, 0}, png_color{0, 0, 255}}, {0, 255}},
-                                 2, 1, [](int x, int, int) { return unsigned(x); });
+    const auto palTrns = makePng(
+        {PNG_COLOR_TYPE_PALETTE, 8, false, {png_color{0, 0, 0}, png_color{0, 0, 255}}, {0, 255}}, 2,
+        1, [](int x, int, int) { return unsigned(x); });
     OwnedDib d;
     decode(d, palTrns);
     ASSERT_NE(d->poi, nullptr);
@@ -267,6 +268,21 @@ TEST(Png, DamagedFilesGiveAReason) {
     flipped[good.size() / 2] ^= 0x10;
     OpenDibFromMemory(*d, flipped.data(), flipped.size(), DIB_AUTO);
     EXPECT_EQ(d->poi, nullptr);
+    // A chunk that claims more bytes than the file has: before the image data the file is
+    // damaged; after it (garbage appended to a good file) the picture is still read. Neither may
+    // make the reader allocate the claimed size.
+    std::vector<uint8_t> lying(good.begin(), good.begin() + 33); // signature + IHDR
+    const uint8_t hugeText[] = {0x7e, 0x00, 0x00, 0x26, 't', 'E', 'X', 't', 1, 2, 3};
+    lying.insert(lying.end(), std::begin(hugeText), std::end(hugeText));
+    OpenDibFromMemory(*d, lying.data(), lying.size(), DIB_AUTO);
+    EXPECT_EQ(d->poi, nullptr);
+    auto trailing = good;
+    trailing.resize(trailing.size() - 12); // drop IEND
+    trailing.insert(trailing.end(), std::begin(hugeText), std::end(hugeText));
+    OpenDibFromMemory(*d, trailing.data(), trailing.size(), DIB_AUTO);
+    ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
+    EXPECT_EQ(d.width(), 30);
+    d.reset();
     // Absurd size in IHDR (CRC fixed up so only the size is wrong).
     auto absurd = good;
     absurd[16] = 0x00;

@@ -46,7 +46,9 @@ void flushNothing(png_structp) {}
 
 void silentWarning(png_structp, png_const_charp) {}
 
-[[noreturn]] void jumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void jumpOnError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 
 struct PngRead {
     png_structp png = nullptr;
@@ -146,12 +148,13 @@ bool readHeaderGuarded(png_structp png, png_infop info, PngShape* shape) {
     return true;
 }
 
-bool readRowsGuarded(png_structp png, png_infop info, png_bytepp rows) {
+bool readRowsGuarded(png_structp png, png_bytepp rows) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
+    // What follows the image data (text, time stamps) is of no use here, so png_read_end is
+    // not called.
     png_read_image(png, rows);
-    png_read_end(png, info);
     return true;
 }
 
@@ -188,6 +191,26 @@ bool writeGuarded(png_structp png, png_infop info, const PngOut* o) {
     return true;
 }
 
+// Length of the part of the file whose chunks are whole: the signature and every chunk up to
+// IEND or up to the first chunk that claims more bytes than the file has. libpng allocates a
+// chunk's declared length before reading it, so a damaged length must never reach it.
+size_t wholeChunksLength(const uint8_t* data, size_t size) {
+    size_t pos = 8;
+    while (size - pos >= 12) {
+        const uint32_t length = uint32_t{data[pos]} << 24 | uint32_t{data[pos + 1]} << 16 |
+                                uint32_t{data[pos + 2]} << 8 | uint32_t{data[pos + 3]};
+        if (length > size - pos - 12) {
+            break;
+        }
+        const bool end = std::memcmp(data + pos + 4, "IEND", 4) == 0;
+        pos += 12 + size_t{length};
+        if (end) {
+            break;
+        }
+    }
+    return pos;
+}
+
 } // namespace
 
 bool sniffPng(const uint8_t* data, size_t size) {
@@ -210,7 +233,7 @@ void readPng(const uint8_t* data, size_t size, DibHolder& out) {
     // Our own caps apply; libpng's default row limit of 1e6 is lifted to them.
     png_set_user_limits(r.png, 0x7fffffff, 0x7fffffff);
     png_set_chunk_malloc_max(r.png, 64u << 20);
-    MemReader mem{data, size, 0};
+    MemReader mem{data, wholeChunksLength(data, size), 0};
     png_set_read_fn(r.png, &mem, readFromMemory);
     auto shape = std::make_unique<PngShape>();
     if (!readHeaderGuarded(r.png, r.info, shape.get())) {
@@ -230,7 +253,7 @@ void readPng(const uint8_t* data, size_t size, DibHolder& out) {
     for (png_uint_32 y = 0; y < shape->height; ++y) {
         rows[y] = out.rowTop(static_cast<int32_t>(y));
     }
-    if (!readRowsGuarded(r.png, r.info, rows.data())) {
+    if (!readRowsGuarded(r.png, rows.data())) {
         fail(kErrDamaged);
     }
 }
@@ -281,8 +304,7 @@ void writePng(const dib& in, std::vector<uint8_t>& out) {
         for (png_uint_32 y = 0; y < o.height; ++y) {
             uint8_t* d = converted.data() + stride * y;
             for (png_uint_32 x = 0; x < o.width; ++x, d += 3) {
-                const uint32_t v =
-                    getpixel(in, static_cast<int32_t>(x), static_cast<int32_t>(y));
+                const uint32_t v = getpixel(in, static_cast<int32_t>(x), static_cast<int32_t>(y));
                 if (bits == 16) {
                     d[0] = static_cast<uint8_t>((v & 0x1f) * 255 / 31);
                     d[1] = static_cast<uint8_t>(((v >> 5) & 0x1f) * 255 / 31);
