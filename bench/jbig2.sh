@@ -16,12 +16,12 @@
 #           point) and ghostscript (pbmraw), and compares each with the source pixels.
 # --pages   prints the per-page lines of the measurements as well.
 #
-# The tool comes from build/release (configured and built here when missing); set QLY_JBIG2 to
+# qly-jbig2 comes from build/release (configured and built here when missing); set QLY_JBIG2 to
 # use another qly-jbig2 binary.
 set -euo pipefail
 
 usage() {
-  sed -n '2,3p' "$0" | sed 's/^# //' >&2
+  sed -n '2p' "$0" | sed 's/^# /usage: /' >&2
   exit 2
 }
 
@@ -44,8 +44,8 @@ done
 [ -d "$corpus/bilevel/png" ] || { echo "no corpus at $corpus (see make_corpus.sh)" >&2; exit 1; }
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
-tool=${QLY_JBIG2:-$repo/build/release/src/tools/qly-jbig2}
-if [ ! -x "$tool" ]; then
+qly=${QLY_JBIG2:-$repo/build/release/src/tools/qly-jbig2}
+if [ ! -x "$qly" ]; then
   cmake -S "$repo" -B "$repo/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$repo/build/release" --target qly-jbig2 >/dev/null
 fi
@@ -73,7 +73,9 @@ halftone() {
 export -f halftone
 export work
 for kind in ordered fs; do
-  ls "$corpus"/grey/png/*.png | xargs -P 2 -I{} bash -c "halftone $kind {}"
+  # shellcheck disable=SC2016 # $1 and $2 belong to the inner shell
+  find "$corpus/grey/png" -name '*.png' -print0 |
+    xargs -0 -P 2 -I{} bash -c 'halftone "$1" "$2"' _ "$kind" {}
 done
 
 declare -A setDir=(
@@ -101,7 +103,7 @@ printf '|---|---|---|---|---|---|---|---|---|---|\n'
 perPage=""
 for set in $sets; do
   dir=${setDir[$set]}
-  out=$("$tool" bench --runs "$runs" "$dir"/*.png)
+  out=$("$qly" bench --runs "$runs" "$dir"/*.png)
   perPage+=$'\n'"[$set]"$'\n'"$out"
   g4ref="-"
   case $set in
@@ -126,8 +128,9 @@ if [ "$verify" = 1 ]; then
   mkdir -p "$v"
   # Compares the rasters of two P4 files of width x height (headers may differ in comments).
   same() {
-    local w=$1 h=$2 a=$3 b=$4 n
-    n=$(( (w + 7) / 8 * h ))
+    local w=$1 h=$2 a=$3 b=$4 stride n
+    stride=$(( (w + 7) / 8 ))
+    n=$(( stride * h ))
     [ -s "$a" ] && [ -s "$b" ] && [ "$(stat -c %s "$a")" -ge "$n" ] && [ "$(stat -c %s "$b")" -ge "$n" ] &&
       cmp -s <(tail -c "$n" "$a") <(tail -c "$n" "$b")
   }
@@ -139,8 +142,8 @@ if [ "$verify" = 1 ]; then
       rm -f "$v"/*
       convert "$page" "pbm:$v/src.pbm"
       read -r w h < <(sed -n '2p' "$v/src.pbm")
-      "$tool" encode "$page" "$v/g.jb2" "$v/p.jb2" >/dev/null
-      "$tool" pdf --dpi 72 "$page" "$v/one.pdf" >/dev/null
+      "$qly" encode "$page" "$v/g.jb2" "$v/p.jb2" >/dev/null
+      "$qly" pdf --dpi 72 "$page" "$v/one.pdf" >/dev/null
       jbig2dec -q -e -t pbm -o "$v/jbig2dec.pbm" "$v/g.jb2" "$v/p.jb2" 2>/dev/null || true
       pdfimages "$v/one.pdf" "$v/pi" 2>/dev/null || true
       mutool draw -q -r 72 -c mono -o "$v/mutool.pbm" "$v/one.pdf" 2>/dev/null || true
