@@ -65,7 +65,7 @@ bool readFile(const fs::path& name, std::vector<uint8_t>& out) {
 
 // A scratch folder removed on exit.
 class ScratchDir {
-  public:
+public:
     ScratchDir() {
         std::random_device rd;
         path_ = fs::temp_directory_path() /
@@ -78,7 +78,7 @@ class ScratchDir {
     }
     fs::path file(const char* name) const { return path_ / name; }
 
-  private:
+private:
     fs::path path_;
 };
 

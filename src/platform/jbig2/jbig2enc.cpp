@@ -68,7 +68,7 @@ struct TempFile {
 // A file written under a temporary name beside its target, moved there by commit. Whatever is
 // left of it is removed when it goes out of scope uncommitted, also when writing throws.
 class PendingFile {
-  public:
+public:
     PendingFile(const std::string& target, const std::vector<uint8_t>& data) : target_(target) {
         std::error_code ec;
         if (target.empty() || fs::is_directory(target_, ec)) {
@@ -110,7 +110,7 @@ class PendingFile {
         temp_.path.clear();
     }
 
-  private:
+private:
     fs::path target_;
     TempFile temp_;
 };
