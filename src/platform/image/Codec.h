@@ -137,4 +137,8 @@ void readJpeg2000(const uint8_t* data, size_t size, DibHolder& out);
 void writeJp2(const dib& in, std::vector<uint8_t>& out);
 void writeJ2k(const dib& in, std::vector<uint8_t>& out);
 
+bool sniffPnm(const uint8_t* data, size_t size);
+void readPnm(const uint8_t* data, size_t size, DibHolder& out);
+void writePnm(const dib& in, std::vector<uint8_t>& out);
+
 } // namespace qly::img
