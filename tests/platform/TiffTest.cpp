@@ -579,3 +579,33 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
 }
 
 } // namespace
+
+namespace {
+
+// Format code 0 takes the format from the bytes, whatever the name says; an explicit code whose
+// format the bytes plainly are not reads the file as what it is.
+TEST(ContentDetection, TiffJpeg2000PnmAndWebpAreRecognisedByTheirBytes) {
+    TempDir dir;
+    OwnedDib src;
+    qlytest::makePattern(src, 20, 12, 24, 9);
+    SetJPEG2000Qual(10000);
+    for (int format : {DIB_TIF, DIB_JP2, DIB_J2K, DIB_PNM}) {
+        const std::string misnamed = dir.file("picture" + std::to_string(format) + ".bmp");
+        ASSERT_EQ(SaveDib(*src, misnamed, format), 1) << format;
+        for (int asked : {int(DIB_AUTO), int(DIB_BMP), int(DIB_TIF), int(DIB_JP2)}) {
+            OwnedDib back;
+            OpenDib(*back, misnamed, asked);
+            ASSERT_NE(back->poi, nullptr) << format << " asked " << asked << DibErrorText(*back);
+            EXPECT_EQ(colourDifferences(*src, *back), 0) << format << " asked " << asked;
+        }
+    }
+    SetJPEG2000Qual(100);
+    // The open filter offers every new format, the save filter only the twelve save formats.
+    const std::string open = GetDIBOpenFilter();
+    for (const char* pattern : {"*.tif", "*.tiff", "*.jp2", "*.j2k", "*.pnm", "*.pgm", "*.webp"}) {
+        EXPECT_NE(open.find(pattern), std::string::npos) << pattern;
+    }
+    EXPECT_EQ(std::string(GetDIBSaveFilter()).find("*.webp"), std::string::npos);
+}
+
+} // namespace
