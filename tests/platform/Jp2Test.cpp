@@ -120,6 +120,26 @@ TEST_F(Jp2, LosslessRoundTripIsExactAtEveryDepth) {
     }
 }
 
+TEST_F(Jp2, PicturesOfOnePixelRowOrColumnAreWritten) {
+    for (SetJPEG2000Qual(10000); GetJPEG2000Qual() >= 100;
+         SetJPEG2000Qual(GetJPEG2000Qual() / 100)) {
+        for (auto [w, h] :
+             {std::pair{1, 1}, std::pair{1, 300}, std::pair{300, 1}, std::pair{3, 2}}) {
+            OwnedDib src;
+            qlytest::makePattern(src, w, h, 24, 2);
+            const auto bytes = encode(*src);
+            OwnedDib back;
+            decode(back, bytes);
+            ASSERT_NE(back->poi, nullptr) << w << "x" << h << " " << DibErrorText(*back);
+            EXPECT_EQ(back.width(), w);
+            EXPECT_EQ(back.height(), h);
+            if (GetJPEG2000Qual() == 10000) {
+                EXPECT_EQ(colourDifferences(*src, *back), 0) << w << "x" << h;
+            }
+        }
+    }
+}
+
 TEST_F(Jp2, GreyPicturesAreWrittenAsOneComponentAndReadAsEightBitGrey) {
     SetJPEG2000Qual(10000);
     OwnedDib grey;

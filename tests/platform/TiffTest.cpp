@@ -6,7 +6,10 @@
 
 #include <tiffio.h>
 
+#include <cstdio>
 #include <functional>
+
+#include <unistd.h>
 
 using qlytest::OwnedDib;
 using qlytest::TempDir;
@@ -606,6 +609,47 @@ TEST(ContentDetection, TiffJpeg2000PnmAndWebpAreRecognisedByTheirBytes) {
         EXPECT_NE(open.find(pattern), std::string::npos) << pattern;
     }
     EXPECT_EQ(std::string(GetDIBSaveFilter()).find("*.webp"), std::string::npos);
+}
+
+// libtiff and OpenJPEG report problems on standard error unless told otherwise; a desktop
+// program must not litter its terminal, so reading damaged files prints nothing.
+TEST(ContentDetection, DamagedFilesLeaveStandardErrorQuiet) {
+    TempDir dir;
+    OwnedDib src;
+    qlytest::makePattern(src, 40, 30, 24, 9);
+    std::vector<std::vector<uint8_t>> files;
+    for (int format : {DIB_TIF, DIB_JP2, DIB_J2K}) {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(SaveDibToMemory(*src, format, bytes));
+        files.push_back(bytes);
+    }
+    const std::string log = dir.file("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    FILE* sink = std::fopen(log.c_str(), "w");
+    ASSERT_NE(sink, nullptr);
+    dup2(fileno(sink), 2);
+    int refused = 0;
+    std::mt19937 rng(1);
+    for (const auto& good : files) {
+        for (int round = 0; round < 30; ++round) {
+            auto bad =
+                round % 2 == 0 ? std::vector<uint8_t>(good.begin(), good.begin() + 60) : good;
+            for (int k = 0; k < 8; ++k) {
+                bad[8 + rng() % (bad.size() - 8)] = uint8_t(rng());
+            }
+            OwnedDib d;
+            OpenDibFromMemory(*d, bad.data(), bad.size(), DIB_AUTO);
+            refused += d->poi == nullptr ? 1 : 0;
+        }
+    }
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::fclose(sink);
+    EXPECT_GT(refused, 30);
+    EXPECT_EQ(qlytest::readFileBytes(log).size(), 0u)
+        << std::string(qlytest::readFileBytes(log).begin(), qlytest::readFileBytes(log).end());
 }
 
 } // namespace
