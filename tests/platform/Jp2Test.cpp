@@ -156,6 +156,7 @@ TEST_F(Jp2, GreyPicturesAreWrittenAsOneComponentAndReadAsEightBitGrey) {
     ASSERT_EQ(dump.status, 0) << dump.output;
     EXPECT_NE(dump.output.find("numcomps=1"), std::string::npos) << dump.output;
     OwnedDib back;
+    back.reset();
     OpenDib(*back, name, DIB_AUTO);
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back.bits(), 8);
@@ -299,6 +300,7 @@ TEST_F(Jp2, FilesFromOpenJpegAndImageMagickOpenHere) {
         const auto enc = qlytest::runTool(dir, "opj_compress -i '" + ppm + "' -o '" + file + "'");
         ASSERT_EQ(enc.status, 0) << enc.output;
         OwnedDib back;
+        back.reset();
         OpenDib(*back, file, DIB_AUTO);
         ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
         EXPECT_EQ(back.bits(), 24);
@@ -310,6 +312,7 @@ TEST_F(Jp2, FilesFromOpenJpegAndImageMagickOpenHere) {
         dir, "convert -size 80x60 gradient:black-white -colorspace Gray -quality 40 '" + im + "'");
     ASSERT_EQ(conv.status, 0) << conv.output;
     OwnedDib back;
+    back.reset();
     OpenDib(*back, im, DIB_AUTO);
     ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
     EXPECT_EQ(back.width(), 80);

@@ -98,11 +98,11 @@ class TiffFiles : public ::testing::Test {
                     for (uint32_t c = 0; c < s.spp; ++c) {
                         const uint32_t v = sample(x, y, c) + uint32_t(page);
                         const size_t bit = (size_t(x) * s.spp + c) * s.bps;
-                        if (s.bps == 16) {
-                            row[bit / 8] = uint8_t(v);
-                            row[bit / 8 + 1] = uint8_t(v >> 8); // host (little-endian) order
-                        } else if (s.bps == 8) {
-                            row[bit / 8] = uint8_t(v);
+                        if (s.bps >= 8) {
+                            // Whole bytes in host (little-endian) order.
+                            for (uint32_t k = 0; k < s.bps / 8u; ++k) {
+                                row[bit / 8 + k] = uint8_t(v >> (8 * k));
+                            }
                         } else {
                             row[bit / 8] |=
                                 uint8_t((v & ((1u << s.bps) - 1)) << (8 - s.bps - bit % 8));
@@ -365,6 +365,7 @@ TEST_F(TiffFiles, OrientationResolutionAndFirstPageOfSeveral) {
         qlytest::runTool(dir, "tiffset -s 296 3 '" + name + "' && tiffset -s 282 118.11 '" + name +
                                   "' && tiffset -s 283 236.22 '" + name + "'");
     ASSERT_EQ(set.status, 0) << set.output;
+    d.reset();
     OpenDib(*d, name, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_NEAR(d->pmi->bmiHeader.biXPelsPerMeter, 11811, 2);
@@ -446,6 +447,7 @@ TEST_F(TiffWriting, BilevelIsGroup4MinIsWhiteWithResolution) {
             qlytest::runTool(dir, "tiffcp -c none '" + dir.file("ours.tif") + "' '" + plain + "'");
         ASSERT_EQ(cp.status, 0) << cp.output;
         OwnedDib viaCp;
+        viaCp.reset();
         OpenDib(*viaCp, plain, DIB_AUTO);
         ASSERT_NE(viaCp->poi, nullptr);
         EXPECT_EQ(colourDifferences(*src, *viaCp), 0) << zeroIsWhite;
@@ -492,6 +494,7 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
             qlytest::runTool(dir, "convert '" + name + "' '" + dir.file("im.png") + "'");
         ASSERT_EQ(conv.status, 0) << conv.output;
         OwnedDib viaIm;
+        viaIm.reset();
         OpenDib(*viaIm, dir.file("im.png"), DIB_AUTO);
         ASSERT_NE(viaIm->poi, nullptr);
         EXPECT_EQ(colourDifferences(*src, *viaIm), 0) << c.bits;
@@ -511,10 +514,12 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
                  tiles + "' && tiffcp -c g3:2d '" + g4 + "' '" + g3 + "'");
     ASSERT_EQ(made.status, 0) << made.output;
     OwnedDib a;
+    a.reset();
     OpenDib(*a, g4, DIB_AUTO);
     ASSERT_NE(a->poi, nullptr) << DibErrorText(*a);
     EXPECT_EQ(a.bits(), 1);
     OwnedDib b;
+    b.reset();
     OpenDib(*b, g3, DIB_AUTO);
     ASSERT_NE(b->poi, nullptr) << DibErrorText(*b);
     EXPECT_EQ(b.bits(), 1);
@@ -524,9 +529,11 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
     EXPECT_EQ(rgbAt(a, 35, 19).r, 255);
     EXPECT_EQ(rgbAt(a, 60, 30).r, 255);
     OwnedDib j;
+    j.reset();
     OpenDib(*j, jpeg, DIB_AUTO);
     ASSERT_NE(j->poi, nullptr) << DibErrorText(*j);
     OwnedDib t;
+    t.reset();
     OpenDib(*t, tiles, DIB_AUTO);
     ASSERT_NE(t->poi, nullptr) << DibErrorText(*t);
     EXPECT_EQ(t.bits(), 24);
@@ -554,6 +561,7 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
         const auto set =
             qlytest::runTool(dir, std::string("tiffset -s ") + tag + " '" + name + "'");
         ASSERT_EQ(set.status, 0) << set.output;
+        d.reset();
         OpenDib(*d, name, DIB_AUTO);
         EXPECT_EQ(d->poi, nullptr);
         EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß") << tag;
@@ -564,6 +572,7 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
     f.sampleFormat = SAMPLEFORMAT_IEEEFP;
     const auto floats = make(f, [](uint32_t, uint32_t, uint32_t) { return 0x3f800000u; });
     qlytest::writeFileBytes(name, floats);
+    d.reset();
     OpenDib(*d, name, DIB_AUTO);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Nicht unterstützte Bildvariante");
@@ -597,6 +606,7 @@ TEST(ContentDetection, TiffJpeg2000PnmAndWebpAreRecognisedByTheirBytes) {
         ASSERT_EQ(SaveDib(*src, misnamed, format), 1) << format;
         for (int asked : {int(DIB_AUTO), int(DIB_BMP), int(DIB_TIF), int(DIB_JP2)}) {
             OwnedDib back;
+            back.reset();
             OpenDib(*back, misnamed, asked);
             ASSERT_NE(back->poi, nullptr) << format << " asked " << asked << DibErrorText(*back);
             EXPECT_EQ(colourDifferences(*src, *back), 0) << format << " asked " << asked;

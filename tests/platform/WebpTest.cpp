@@ -133,6 +133,7 @@ TEST_F(Webp, ImageMagicksFilesOpenIncludingTheFirstFrameOfAnAnimation) {
     qlytest::NetpbmPicture pic;
     ASSERT_TRUE(qlytest::parseNetpbm(qlytest::readFileBytes(ref), pic));
     OwnedDib d;
+    d.reset();
     OpenDib(*d, lossless, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.width(), 50);
@@ -143,6 +144,7 @@ TEST_F(Webp, ImageMagicksFilesOpenIncludingTheFirstFrameOfAnAnimation) {
     ASSERT_EQ(dec.status, 0) << dec.output;
     qlytest::NetpbmPicture viaIm;
     ASSERT_TRUE(qlytest::parseNetpbm(qlytest::readFileBytes(decoded), viaIm));
+    d.reset();
     OpenDib(*d, lossy, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_GT(qlytest::psnrAgainst(*d, viaIm), 45.0);
@@ -150,6 +152,7 @@ TEST_F(Webp, ImageMagicksFilesOpenIncludingTheFirstFrameOfAnAnimation) {
     const auto id = qlytest::runTool(dir, "identify '" + anim + "'");
     ASSERT_EQ(id.status, 0) << id.output;
     ASSERT_NE(id.output.find("[1]"), std::string::npos) << "not an animation: " << id.output;
+    d.reset();
     OpenDib(*d, anim, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.width(), 40);
