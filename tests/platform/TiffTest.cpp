@@ -419,6 +419,23 @@ TEST_F(TiffWriting, EveryDepthRoundTripsExactly) {
     }
 }
 
+TEST_F(TiffWriting, TwoColourBitmapsKeepTheirColoursAsAPalette) {
+    OwnedDib src;
+    qlytest::makePattern(src, 50, 9, 1, 13);
+    src->pmi->bmiColors[0] = RGBQUAD{200, 10, 10, 0}; // blue
+    src->pmi->bmiColors[1] = RGBQUAD{0, 220, 255, 0}; // yellow
+    const auto bytes = encode(*src);
+    const std::string report = info(bytes);
+    EXPECT_NE(report.find("palette color"), std::string::npos) << report;
+    EXPECT_EQ(report.find("CCITT"), std::string::npos) << report;
+    OwnedDib back;
+    decode(back, bytes);
+    ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
+    EXPECT_EQ(back.bits(), 1);
+    EXPECT_EQ(qlytest::pixelDifferences(*src, *back), 0);
+    EXPECT_EQ(colourDifferences(*src, *back), 0);
+}
+
 TEST_F(TiffWriting, BilevelIsGroup4MinIsWhiteWithResolution) {
     for (bool zeroIsWhite : {false, true}) {
         OwnedDib src;
