@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +95,22 @@ inline int64_t colourDifferences(const dib& a, const dib& b) {
         }
     }
     return n;
+}
+
+// The largest difference of red, green or blue between two pictures of the same size.
+inline int maxChannelDifference(const dib& a, const dib& b) {
+    int worst = 0;
+    for (int32_t y = 0; y < a.pmi->bmiHeader.biHeight; ++y) {
+        for (int32_t x = 0; x < a.pmi->bmiHeader.biWidth; ++x) {
+            int c1[3], c2[3];
+            pixelRgb(a, x, y, c1[0], c1[1], c1[2]);
+            pixelRgb(b, x, y, c2[0], c2[1], c2[2]);
+            for (int c = 0; c < 3; ++c) {
+                worst = std::max(worst, std::abs(c1[c] - c2[c]));
+            }
+        }
+    }
+    return worst;
 }
 
 // A picture with `colours` distinct colours in blocks, as a 24-bit bitmap: few enough colours
