@@ -127,7 +127,10 @@ inline void makeFewColours(OwnedDib& out, int32_t width, int32_t height, int col
     }
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            setpixel(*out, x, y, table[static_cast<size_t>((x / 3 + y / 2 * 7) % colours)]);
+            // Blocks of 3 x 2 pixels in reading order, so every colour appears when there are
+            // at least as many blocks as colours.
+            const int block = (y / 2) * ((width + 2) / 3) + x / 3;
+            setpixel(*out, x, y, table[static_cast<size_t>(block % colours)]);
         }
     }
 }
