@@ -217,7 +217,7 @@ TEST(GifReading, AnimationsGiveTheirFirstFrameAndLocalTablesWin) {
     first.local = colours({0x0000ff, 0xffff00});
     first.pixel = [](int x, int) { return x & 1; };
     Frame second = first;
-    second.local.clear();
+    second.local = colours({0x123456, 0x654321});
     second.pixel = [](int, int) { return 0; };
     const auto gif = makeGif(4, 3, colours({0xff0000, 0x00ff00}), {first, second});
     OwnedDib d;
@@ -428,6 +428,18 @@ TEST_F(GifImageMagick, OurFilesOpenWithTheRightSizeColoursAndPixels) {
         EXPECT_EQ(h, c.height);
         EXPECT_GE(n, 2);
         EXPECT_LE(n, c.bits == 24 ? 256 : 1 << c.bits) << info;
+        // The depth of a GIF is the size of its colour table.
+        const std::string verbose =
+            qlytest::commandOutput("identify -verbose " + qlytest::quoted(gif));
+        const size_t at = verbose.find("Colormap entries: ");
+        ASSERT_NE(at, std::string::npos);
+        const int entries = std::atoi(verbose.c_str() + at + 18);
+        if (c.bits <= 8) {
+            EXPECT_EQ(entries, 1 << c.bits);
+        } else {
+            EXPECT_TRUE(entries >= 2 && entries <= 256 && (entries & (entries - 1)) == 0)
+                << entries;
+        }
         OwnedDib seen;
         throughImageMagick(gif, seen);
         OwnedDib ours;
@@ -476,6 +488,7 @@ TEST_F(GifImageMagick, TheirFilesOpenHere) {
     ASSERT_EQ(qlytest::runCommand("convert -delay 20 " + q + " " + qlytest::quoted(second) +
                                   " -loop 0 " + qlytest::quoted(anim)),
               0);
+    d.reset();
     OpenDib(*d, anim, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(qlytest::colourDifferences(*src, *d), 0);
@@ -485,6 +498,7 @@ TEST_F(GifImageMagick, TheirFilesOpenHere) {
     ASSERT_EQ(qlytest::runCommand("convert " + q + " -transparent '" + colour + "' " +
                                   qlytest::quoted(transparent)),
               0);
+    d.reset();
     OpenDib(*d, transparent, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);

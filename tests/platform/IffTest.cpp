@@ -223,6 +223,7 @@ TEST(IffRoundTrip, IffAndLbmCodesAndResolution) {
         EXPECT_EQ(qlytest::pixelDifferences(*src, *back), 0);
         EXPECT_EQ(back->pmi->bmiHeader.biXPelsPerMeter, 7874);
         EXPECT_EQ(back->pmi->bmiHeader.biYPelsPerMeter, 3937);
+        back.reset();
         OpenDib(*back, name, DIB_LBM);
         ASSERT_NE(back->poi, nullptr);
     }

@@ -420,6 +420,7 @@ TEST_F(TgaOtherPrograms, TheirFilesOpenHere) {
                                   "+channel -type TrueColorAlpha " +
                                   tga),
               0);
+    d.reset();
     OpenDib(*d, dir.file("theirs.tga"), DIB_AUTO);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
