@@ -1,4 +1,4 @@
-#include "common/ExternalTools.h"
+#include "common/OtherPrograms.h"
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
 

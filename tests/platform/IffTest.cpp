@@ -1,4 +1,4 @@
-#include "common/ExternalTools.h"
+#include "common/OtherPrograms.h"
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
 
@@ -390,8 +390,8 @@ TEST(IffDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
 class IffNetpbm : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* tool : {"convert", "identify", "ilbmtoppm", "ppmtoilbm"}) {
-            ASSERT_TRUE(qlytest::haveProgram(tool));
+        for (const char* program : {"convert", "identify", "ilbmtoppm", "ppmtoilbm"}) {
+            ASSERT_TRUE(qlytest::haveProgram(program));
         }
     }
     void readPngMadeBy(const std::string& command, OwnedDib& out) {

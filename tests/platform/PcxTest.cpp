@@ -1,4 +1,4 @@
-#include "common/ExternalTools.h"
+#include "common/OtherPrograms.h"
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
 
@@ -305,8 +305,8 @@ TEST(PcxDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
 class PcxOtherPrograms : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* tool : {"convert", "identify", "gm", "pcxtoppm", "ppmtopcx"}) {
-            ASSERT_TRUE(qlytest::haveProgram(tool));
+        for (const char* program : {"convert", "identify", "gm", "pcxtoppm", "ppmtopcx"}) {
+            ASSERT_TRUE(qlytest::haveProgram(program));
         }
     }
     void readPngMadeBy(const std::string& command, OwnedDib& out) {

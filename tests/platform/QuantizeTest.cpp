@@ -1,5 +1,5 @@
 #include "platform/image/Quantize.h"
-#include "common/ExternalTools.h"
+#include "common/OtherPrograms.h"
 #include "common/TestDib.h"
 
 #include <gtest/gtest.h>

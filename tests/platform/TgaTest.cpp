@@ -1,4 +1,4 @@
-#include "common/ExternalTools.h"
+#include "common/OtherPrograms.h"
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
 #include "platform/image/Codec.h"
@@ -336,8 +336,8 @@ TEST(TgaDetection, FileNamesNeverDecideTheFormat) {
 class TgaOtherPrograms : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* tool : {"convert", "identify", "gm", "tgatoppm", "ppmtotga"}) {
-            ASSERT_TRUE(qlytest::haveProgram(tool));
+        for (const char* program : {"convert", "identify", "gm", "tgatoppm", "ppmtotga"}) {
+            ASSERT_TRUE(qlytest::haveProgram(program));
         }
     }
     // Converts with a shell command whose output is a PNG file, then reads that PNG here.

@@ -50,7 +50,7 @@ inline std::string commandOutput(const std::string& command) {
     return out;
 }
 
-// Succeeds when the program is on the PATH; tests ASSERT this so a missing tool is a failure.
+// Succeeds when the program is on the PATH; tests ASSERT this so a missing program is a failure.
 inline ::testing::AssertionResult haveProgram(const std::string& name) {
     if (runCommand("command -v " + name + " >/dev/null") == 0) {
         return ::testing::AssertionSuccess();
