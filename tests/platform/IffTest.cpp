@@ -227,6 +227,15 @@ TEST(IffRoundTrip, IffAndLbmCodesAndResolution) {
         OpenDib(*back, name, DIB_LBM);
         ASSERT_NE(back->poi, nullptr);
     }
+    // Asked for an LBM, a file that plainly is another format is read as what it is.
+    const std::string png = dir.file("really.png");
+    ASSERT_EQ(SaveDib(*src, png, DIB_PNG), 1);
+    for (int format : {DIB_IFF, DIB_LBM}) {
+        OwnedDib back;
+        OpenDib(*back, png, format);
+        ASSERT_NE(back->poi, nullptr) << format;
+        EXPECT_EQ(qlytest::pixelDifferences(*src, *back), 0);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

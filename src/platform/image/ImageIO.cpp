@@ -29,7 +29,7 @@ const std::vector<Codec>& codecTable() {
         {DIB_IFF, "Amiga IFF", "*.iff;*.ilbm", sniffIff, readIff, writeIff},
         {DIB_JIF, "JPEG JFIF", "*.jif;*.jfif", nullptr, readJpeg, writeJpeg},
         {DIB_JPG, "JPEG", "*.jpg;*.jpeg;*.jpe", sniffJpeg, readJpeg, writeJpeg},
-        {DIB_LBM, "Deluxe Paint LBM", "*.lbm", nullptr, readIff, writeIff},
+        {DIB_LBM, "Deluxe Paint LBM", "*.lbm", sniffIff, readIff, writeIff},
         {DIB_PCX, "ZSoft PCX", "*.pcx", sniffPcx, readPcx, writePcx},
         {DIB_RLE, "Windows Bitmap RLE", "*.rle", nullptr, readBmp, writeBmpRle},
         // TGA has no signature; its sniffer refuses whatever another sniffer accepts.
