@@ -13,6 +13,7 @@ PKGS=(
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
+  netpbm  # ILBM converters, an independent check of the IFF/LBM codec
 )
 
 missing=()

@@ -17,12 +17,22 @@ const char* extensionOf(int format) {
         return ".bmp";
     case DIB_DIB:
         return ".dib";
+    case DIB_GIF:
+        return ".gif";
+    case DIB_IFF:
+        return ".iff";
     case DIB_JIF:
         return ".jif";
     case DIB_JPG:
         return ".jpg";
+    case DIB_LBM:
+        return ".lbm";
+    case DIB_PCX:
+        return ".pcx";
     case DIB_RLE:
         return ".rle";
+    case DIB_TGA:
+        return ".tga";
     case DIB_PNG:
         return ".png";
     case DIB_TIF:

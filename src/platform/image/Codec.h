@@ -149,4 +149,22 @@ void writePnm(const dib& in, std::vector<uint8_t>& out);
 bool sniffWebp(const uint8_t* data, size_t size);
 void readWebp(const uint8_t* data, size_t size, DibHolder& out);
 
+bool sniffGif(const uint8_t* data, size_t size);
+void readGif(const uint8_t* data, size_t size, DibHolder& out);
+void writeGif(const dib& in, std::vector<uint8_t>& out);
+
+bool sniffIff(const uint8_t* data, size_t size);
+void readIff(const uint8_t* data, size_t size, DibHolder& out);
+void writeIff(const dib& in, std::vector<uint8_t>& out);
+
+bool sniffPcx(const uint8_t* data, size_t size);
+void readPcx(const uint8_t* data, size_t size, DibHolder& out);
+void writePcx(const dib& in, std::vector<uint8_t>& out);
+
+// TGA has no signature: the sniffer accepts only a consistent header whose pixel data is all
+// there (or a TGA 2.0 footer), and never bytes that another format's sniffer claims.
+bool sniffTga(const uint8_t* data, size_t size);
+void readTga(const uint8_t* data, size_t size, DibHolder& out);
+void writeTga(const dib& in, std::vector<uint8_t>& out);
+
 } // namespace qly::img

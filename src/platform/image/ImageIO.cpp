@@ -25,9 +25,15 @@ const std::vector<Codec>& codecTable() {
     static const std::vector<Codec> table = {
         {DIB_BMP, "Windows Bitmap", "*.bmp", sniffBmp, readBmp, writeBmp},
         {DIB_DIB, "Device Independent Bitmap", "*.dib", nullptr, readBmp, writeBmp},
+        {DIB_GIF, "CompuServe GIF", "*.gif", sniffGif, readGif, writeGif},
+        {DIB_IFF, "Amiga IFF", "*.iff;*.ilbm", sniffIff, readIff, writeIff},
         {DIB_JIF, "JPEG JFIF", "*.jif;*.jfif", nullptr, readJpeg, writeJpeg},
         {DIB_JPG, "JPEG", "*.jpg;*.jpeg;*.jpe", sniffJpeg, readJpeg, writeJpeg},
+        {DIB_LBM, "Deluxe Paint LBM", "*.lbm", sniffIff, readIff, writeIff},
+        {DIB_PCX, "ZSoft PCX", "*.pcx", sniffPcx, readPcx, writePcx},
         {DIB_RLE, "Windows Bitmap RLE", "*.rle", nullptr, readBmp, writeBmpRle},
+        // TGA has no signature; its sniffer refuses whatever another sniffer accepts.
+        {DIB_TGA, "Truevision TGA", "*.tga;*.vda;*.icb;*.vst", sniffTga, readTga, writeTga},
         {DIB_TIF, "TIFF", "*.tif;*.tiff", sniffTiff, readTiff, writeTiff},
         {DIB_JP2, "JPEG 2000", "*.jp2", sniffJp2, readJpeg2000, writeJp2},
         {DIB_PNG, "Portable Network Graphics", "*.png", sniffPng, readPng, writePng},
