@@ -80,14 +80,24 @@ void TPDFCanvas::write(std::u16string_view s) {
     if (!isincreation) {
         return;
     }
-    put(qly::toAnsi(s));
+    try {
+        put(qly::toAnsi(s));
+    } catch (...) {
+        AbortDoc();
+        throw;
+    }
 }
 
 void TPDFCanvas::writeln(std::u16string_view s) {
     if (!isincreation) {
         return;
     }
-    putln(qly::toAnsi(s));
+    try {
+        putln(qly::toAnsi(s));
+    } catch (...) {
+        AbortDoc();
+        throw;
+    }
 }
 
 void TPDFCanvas::put(std::string_view bytes) {

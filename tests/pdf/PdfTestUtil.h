@@ -78,6 +78,16 @@ inline void expectQpdfClean(const std::string& pdf) {
     EXPECT_EQ(r.output.find("WARNING"), std::string::npos) << r.output;
 }
 
+// Output of a tool without the notices that come from how the tool was built rather than from
+// the file (Debian's mupdf is built without colour management and says so).
+inline std::string withoutBuildNotices(std::string out) {
+    const std::string icc = "warning: ICC support is not available\n";
+    for (size_t i; (i = out.find(icc)) != std::string::npos;) {
+        out.erase(i, icc.size());
+    }
+    return out;
+}
+
 // Renders every page with poppler, mupdf and ghostscript at a low resolution; each must succeed
 // without a word on its error output.
 inline void expectRendersCleanly(const std::string& pdf, const std::string& outDir) {
@@ -86,7 +96,7 @@ inline void expectRendersCleanly(const std::string& pdf, const std::string& outD
     EXPECT_EQ(r.output, "") << "pdftoppm: " << r.output;
     r = run("mutool draw -q -r 10 -o " + quote(outDir + "/mu%d.png") + " " + quote(pdf));
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(r.output, "") << "mutool: " << r.output;
+    EXPECT_EQ(withoutBuildNotices(r.output), "") << "mutool: " << r.output;
     r = run("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r10 -sOutputFile=" +
             quote(outDir + "/gs%d.png") + " " + quote(pdf));
     EXPECT_EQ(r.status, 0) << r.output;
