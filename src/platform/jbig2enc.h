@@ -11,3 +11,7 @@
 // behind.
 bool jbig2encode(const std::string& inputFile, const std::string& globalsFile,
                  const std::string& pageFile);
+
+// Why the last jbig2encode call on this thread failed (a short German text, UTF-8); empty after
+// a successful call.
+std::string jbig2LastError();
