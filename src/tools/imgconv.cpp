@@ -25,6 +25,14 @@ const char* extensionOf(int format) {
         return ".rle";
     case DIB_PNG:
         return ".png";
+    case DIB_TIF:
+        return ".tif";
+    case DIB_JP2:
+        return ".jp2";
+    case DIB_PNM:
+        return ".pnm";
+    case DIB_J2K:
+        return ".j2k";
     default:
         return ".img";
     }

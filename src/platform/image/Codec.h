@@ -130,4 +130,19 @@ bool sniffPng(const uint8_t* data, size_t size);
 void readPng(const uint8_t* data, size_t size, DibHolder& out);
 void writePng(const dib& in, std::vector<uint8_t>& out);
 
+bool sniffTiff(const uint8_t* data, size_t size);
+void readTiff(const uint8_t* data, size_t size, DibHolder& out);
+void writeTiff(const dib& in, std::vector<uint8_t>& out);
+
+// JPEG 2000: JP2 files (code 14) and raw code streams (code 18); the reader takes either.
+bool sniffJp2(const uint8_t* data, size_t size);
+bool sniffJ2k(const uint8_t* data, size_t size);
+void readJpeg2000(const uint8_t* data, size_t size, DibHolder& out);
+void writeJp2(const dib& in, std::vector<uint8_t>& out);
+void writeJ2k(const dib& in, std::vector<uint8_t>& out);
+
+bool sniffPnm(const uint8_t* data, size_t size);
+void readPnm(const uint8_t* data, size_t size, DibHolder& out);
+void writePnm(const dib& in, std::vector<uint8_t>& out);
+
 } // namespace qly::img
