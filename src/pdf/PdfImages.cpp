@@ -10,6 +10,7 @@
 #include "platform/IoError.h"
 #include "platform/Messages.h"
 #include "platform/faxencode.h"
+#include "platform/jbig2enc.h"
 
 #include <charconv>
 #include <cstdio>
@@ -32,6 +33,10 @@ class TempFile {
   public:
     TempFile(const std::string& prefix, const std::string& suffix)
         : name_(GetUniqueTempFileName(prefix, suffix)) {}
+    // Chooses the name again (the first free one now).
+    void choose(const std::string& prefix, const std::string& suffix) {
+        name_ = GetUniqueTempFileName(prefix, suffix);
+    }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() { erase(); }
@@ -282,10 +287,7 @@ bool TPDFCanvas::WriteImageObject(const TPDFImageEntry& e) {
         return false; // the parked file is unreadable or no longer the picture drawn
     }
     if (e.bits == 1) {
-        if (usejbig2) {
-            return false; // no JBIG2 coder in this build
-        }
-        return WriteCcittObject(*img);
+        return usejbig2 ? WriteJbig2Objects(*img) : WriteCcittObject(*img);
     }
     return WriteJpegObject(*img, usejpeg2000);
 }
@@ -300,6 +302,48 @@ void TPDFCanvas::WriteStreamObject(const std::string& dictionary, const std::vec
     }
     putln("endstream");
     EndObject();
+}
+
+bool TPDFCanvas::WriteJbig2Objects(const dib& d) {
+    // All three names are chosen before any file is written. The output names have prefixes of
+    // their own ("tempim0", "tempim1"), so they never meet each other; the page name can only
+    // meet the input name when ten or more "tempim" files are left over (tempim10.bmp), and is
+    // then chosen again once the input file exists.
+    TempFile input("tempim", ".bmp");
+    TempFile globals("tempim0", ".bmp");
+    TempFile page("tempim1", ".bmp");
+    const bool clash = page.name() == input.name();
+    if (SaveDib(d, input.name(), DIB_BMP, nullptr) != 1) {
+        return false;
+    }
+    if (clash) {
+        page.choose("tempim1", ".bmp");
+    }
+    const bool coded = jbig2encode(input.name(), globals.name(), page.name());
+    input.erase();
+    std::vector<uint8_t> pageData;
+    std::vector<uint8_t> globalData;
+    // Both outputs are read before anything is written, so a missing one leaves no half image.
+    if (!coded || !readWholeFile(page.name(), pageData) ||
+        !readWholeFile(globals.name(), globalData)) {
+        return false;
+    }
+    page.erase();
+    globals.erase();
+    const int32_t n = ObjCount();
+    BeginObject();
+    putln("<<");
+    putln("/Type /XObject /Subtype /Image");
+    putln("/Width " + num(dibwidth(d)) + " /Height " + num(dibheight(d)) + " /BitsPerComponent 1");
+    putln("/Length " + num(int64_t(pageData.size())) +
+          " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals " +
+          num(n + 1) + " 0 R>>");
+    WriteStreamObject(">>", pageData, true);
+    BeginObject();
+    putln("<<");
+    putln("/Length " + num(int64_t(globalData.size())));
+    WriteStreamObject(">>", globalData, true);
+    return true;
 }
 
 bool TPDFCanvas::WriteCcittObject(const dib& d) {

@@ -351,4 +351,28 @@ TEST_F(PdfFailures, RedrawingANumberThatNamesNoImageOfThisDocumentDrawsNothing) 
     pdftest::expectQpdfClean(name);
 }
 
+TEST_F(PdfFailures, JbigTwoImageThatCannotBeCodedKeepsBothReservedNumbers) {
+    OwnedDib bw, colour;
+    newdib(*bw, 32, 32, 1, nullptr, 0);
+    qlytest::makeSmooth(colour, 16, 16);
+    const std::string name = out("jbfail.pdf");
+    TPDFCanvas pdf;
+    pdf.usejbig2 = true;
+    pdf.usetempfileforimages = true;
+    ASSERT_TRUE(pdf.BeginDoc(name));
+    pdf.DrawDIB(0, 0, 100, 100, *bw, 0, 0, 32, 32);
+    pdf.DrawDIB(0, 0, 100, 100, *colour, 0, 0, 16, 16);
+    ASSERT_TRUE(std::filesystem::remove(parked(0)));
+    pdf.EndDoc();
+    EXPECT_EQ(pdf.placeholders(), 1);
+    const ParsedPdf p = parseAndCheck(name);
+    ASSERT_EQ(p.size, 11);
+    EXPECT_NE(p.object(5).find("/XObject << /Im0 8 0 R/Im1 10 0 R >>"), std::string::npos);
+    EXPECT_EQ(p.object(8), "8 0 obj\n" + kPlaceholder);
+    EXPECT_EQ(p.object(9), "9 0 obj\n<< /Length 0 >>\nstream\n\nendstream\nendobj\n");
+    EXPECT_NE(p.object(10).find("/Width 16 /Height 16"), std::string::npos);
+    pdftest::expectQpdfClean(name);
+    pdftest::expectRendersCleanly(name, dir_.path().string());
+}
+
 } // namespace

@@ -25,6 +25,8 @@ namespace {
 
 // JPEG at the library's default quality (75) on the smooth test pictures stays above this.
 constexpr double kJpegMinPsnr = 30.0;
+// JPEG 2000 at 5 % of the uncompressed size (SetJPEG2000Qual(500)) on the same pictures.
+constexpr double kJpeg2000MinPsnr = 30.0;
 
 // A bilevel picture with text-like strokes and some noise; palette entry 0 is white or black
 // (in the colour table and in the palette copy alike).
@@ -71,11 +73,14 @@ class PdfImages : public pdftest::PdfTest {
     // One page exactly as large as the picture at 72 dpi, the picture filling it: the page is
     // (w + 1) x (h + 1) points and the placement shrinks by one unit, so the MediaBox is
     // [0 0 w h] and the picture's unit square maps onto it.
-    void writePage(const dib& pic, const std::string& name, bool tempFiles) {
+    void writePage(const dib& pic, const std::string& name, bool tempFiles, bool jbig2 = false,
+                   bool jpeg2000 = false) {
         const int w = dibwidth(pic);
         const int h = dibheight(pic);
         TPDFCanvas pdf;
         pdf.usetempfileforimages = tempFiles;
+        pdf.usejbig2 = jbig2;
+        pdf.usejpeg2000 = jpeg2000;
         pdf.PageWidth = w + 1;
         pdf.PageHeight = h + 1;
         ASSERT_TRUE(pdf.BeginDoc(name));
@@ -113,6 +118,7 @@ class PdfImages : public pdftest::PdfTest {
 
     // Decodes a bilevel page in three readers and expects no differing pixel in any.
     void expectBilevelExact(const dib& src, const std::string& pdf) {
+        SCOPED_TRACE(pdf);
         OwnedDib a, b, c;
         viaPdfimages(pdf, a);
         EXPECT_EQ(shadeDifferences(src, *a), 0) << "pdfimages";
@@ -419,6 +425,133 @@ TEST_F(PdfImages, EachDocumentOfAWriterEmbedsOnlyItsOwnImagesWhileNumbersRunOn) 
     EXPECT_EQ(pdf.imageCount(), 3);
     // Same kind of page, same kind of size: nothing of the earlier files rides along.
     EXPECT_LT(sizes[2], sizes[0] * 3 / 2);
+}
+
+TEST_F(PdfImages, JbigTwoPagesTakeTwoObjectsAndDecodeExactlyForBothPolarities) {
+    for (bool white0 : {true, false}) {
+        for (bool temp : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "entry 0 white " << white0 << ", parked " << temp);
+            OwnedDib pic;
+            makeBilevel(pic, 203, 77, white0, 7);
+            const std::string name = out("jb2.pdf");
+            writePage(*pic, name, temp, true);
+            const ParsedPdf p = parseAndCheck(name);
+            ASSERT_EQ(p.size, 10);
+            EXPECT_NE(p.object(5).find("/XObject << /Im0 8 0 R >>"), std::string::npos);
+            // Image stream: the page segments, a line feed, then "endstream".
+            const std::string data = p.streamData(8);
+            const std::string head = "8 0 obj\n<<\n/Type /XObject /Subtype /Image\n"
+                                     "/Width 203 /Height 77 /BitsPerComponent 1\n/Length " +
+                                     std::to_string(data.size()) +
+                                     " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms "
+                                     "<< /JBIG2Globals 9 0 R>>\n>>\nstream\n";
+            const std::string obj = p.object(8);
+            EXPECT_EQ(obj.substr(0, head.size()), head);
+            EXPECT_EQ(obj.substr(head.size() + data.size()), "\nendstream\nendobj\n");
+            // A page information segment (type 48) opens the embedded stream (T.88, 7.4.8).
+            ASSERT_GT(data.size(), 11u);
+            EXPECT_EQ(uint8_t(data[4]) & 0x3F, 48);
+            // Globals: only a length, and the same closing line feed.
+            const std::string globals = p.streamData(9);
+            EXPECT_EQ(p.object(9), "9 0 obj\n<<\n/Length " + std::to_string(globals.size()) +
+                                       "\n>>\nstream\n" + globals + "\nendstream\nendobj\n");
+            pdftest::expectQpdfClean(name);
+            const auto list = pdftest::pdfimagesList(name);
+            ASSERT_EQ(list.size(), 1u);
+            EXPECT_EQ(list[0].enc, "jbig2");
+            EXPECT_EQ(list[0].color, "gray");
+            EXPECT_EQ(list[0].bpc, 1);
+            EXPECT_EQ(list[0].object, 8);
+            expectBilevelExact(*pic, name);
+            EXPECT_TRUE(tempFiles().empty());
+        }
+    }
+}
+
+TEST_F(PdfImages, JbigTwoImagesShiftTheNumbersOfLaterImagesByOne) {
+    OwnedDib bw, colour, bw2;
+    makeBilevel(bw, 64, 40, true, 1);
+    qlytest::makeSmooth(colour, 64, 40);
+    makeBilevel(bw2, 48, 48, false, 2);
+    const std::string name = out("jbmix.pdf");
+    TPDFCanvas pdf;
+    pdf.usejbig2 = true;
+    pdf.usetempfileforimages = true;
+    ASSERT_TRUE(pdf.BeginDoc(name));
+    pdf.DrawDIB(0, 0, 200, 200, *bw, 0, 0, 64, 40);
+    pdf.DrawDIB(0, 200, 200, 200, *colour, 0, 0, 64, 40);
+    pdf.NewPage();
+    pdf.DrawDIB(0, 0, 200, 200, *bw2, 0, 0, 48, 48);
+    pdf.EndDoc();
+    const ParsedPdf p = parseAndCheck(name);
+    // 2 pages: tree 6, pages 7-8, catalog 9, outlines 10; images 11+12, 13, 14+15.
+    ASSERT_EQ(p.size, 16);
+    EXPECT_NE(p.object(7).find("/XObject << /Im0 11 0 R/Im1 13 0 R/Im2 14 0 R >>"),
+              std::string::npos);
+    EXPECT_NE(p.object(11).find("/JBIG2Globals 12 0 R>>"), std::string::npos);
+    EXPECT_NE(p.object(13).find("/DCTDecode"), std::string::npos);
+    EXPECT_NE(p.object(14).find("/JBIG2Globals 15 0 R>>"), std::string::npos);
+    const auto list = pdftest::pdfimagesList(name);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].object, 11);
+    EXPECT_EQ(list[1].object, 13);
+    EXPECT_EQ(list[2].object, 14);
+    pdftest::expectQpdfClean(name);
+    pdftest::expectRendersCleanly(name, dir_.path().string());
+}
+
+TEST_F(PdfImages, JbigTwoNamesAvoidLeftoverTemporaryFiles) {
+    // Ten leftover "tempim" pictures make the input tempim10.bmp, the name the page data would
+    // get first; the writer must still keep the files apart and leave the leftovers alone.
+    for (int i = 0; i < 10; ++i) {
+        pdftest::writeFile((tmp_.path() / ("tempim" + std::to_string(i) + ".bmp")).string(),
+                           "leftover");
+    }
+    OwnedDib pic;
+    makeBilevel(pic, 80, 60, true, 5);
+    const std::string name = out("leftover.pdf");
+    writePage(*pic, name, false, true);
+    pdftest::expectQpdfClean(name);
+    expectBilevelExact(*pic, name);
+    EXPECT_EQ(tempFiles().size(), 10u);
+    EXPECT_EQ(pdftest::readFile((tmp_.path() / "tempim3.bmp").string()), "leftover");
+}
+
+TEST_F(PdfImages, Jpeg2000PagesAreJpxInDeviceRgbWithinPsnr) {
+    const int32_t oldQuality = GetJPEG2000Qual();
+    SetJPEG2000Qual(500);
+    for (bool temp : {true, false}) {
+        SCOPED_TRACE(temp);
+        OwnedDib pic;
+        qlytest::makeSmooth(pic, 160, 120);
+        const std::string name = out("jpx.pdf");
+        writePage(*pic, name, temp, false, true);
+        const ParsedPdf p = parseAndCheck(name);
+        EXPECT_EQ(p.bytes.substr(0, 9), "%PDF-1.5\n");
+        const std::string data = p.streamData(8);
+        const std::string head = "8 0 obj\n<< /Type /XObject /Subtype /Image /Width 160 /Height "
+                                 "120 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length " +
+                                 std::to_string(data.size()) + " /Filter /JPXDecode >>\nstream\n";
+        EXPECT_EQ(p.object(8).substr(0, head.size()), head);
+        EXPECT_EQ(p.object(8).substr(head.size() + data.size()), "endstream\nendobj\n");
+        // A JP2 file: signature box first (ISO/IEC 15444-1, I.5.1).
+        EXPECT_EQ(data.substr(4, 8), "jP  \r\n\x87\n");
+        pdftest::expectQpdfClean(name);
+        const auto list = pdftest::pdfimagesList(name);
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].enc, "jpx");
+        EXPECT_EQ(list[0].width, 160);
+        EXPECT_EQ(list[0].height, 120);
+        OwnedDib a, b, c;
+        viaPdfimages(name, a);
+        EXPECT_GE(qlytest::psnr(*pic, *a), kJpeg2000MinPsnr);
+        viaMutool(name, b, false);
+        EXPECT_GE(qlytest::psnr(*pic, *b), kJpeg2000MinPsnr);
+        viaGhostscript(name, c, false);
+        EXPECT_GE(qlytest::psnr(*pic, *c), kJpeg2000MinPsnr);
+        pdftest::expectRendersCleanly(name, dir_.path().string());
+    }
+    SetJPEG2000Qual(oldQuality);
 }
 
 } // namespace
