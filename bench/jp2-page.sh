@@ -35,24 +35,33 @@ size=$(identify -format '%wx%h' "$page")
 
 now_ms() { date +%s%N | cut -c1-13; }
 
-# median_ms COMMAND...: runs the command $runs times, prints the median wall time in ms.
-median_ms() {
-  : >"$work/times"
-  i=0
-  while [ "$i" -lt "$runs" ]; do
-    t0=$(now_ms)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-    t1=$(now_ms)
-    echo $((t1 - t0)) >>"$work/times"
-    i=$((i + 1))
-  done
-  sort -n "$work/times" | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
+# time_ms FILE COMMAND...: runs the command once and appends its wall time in ms to FILE.
+time_ms() {
+  out=$1
+  shift
+  t0=$(now_ms)
+  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
+  t1=$(now_ms)
+  echo $((t1 - t0)) >>"$out"
 }
 
+median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+# The three coders take turns in every round, so a change in the machine's load hits all alike.
 mkdir -p "$work/ours"
-t_opj1=$(median_ms opj_compress -i "$page" -o "$work/opj1.jp2" -r 100)
-t_opj2=$(median_ms opj_compress -i "$page" -o "$work/opj2.jp2" -r 100 -threads 2)
-t_ours=$(median_ms "$conv" 14 "$work/ours" "$page")
+: >"$work/t1"
+: >"$work/t2"
+: >"$work/t3"
+i=0
+while [ "$i" -lt "$runs" ]; do
+  time_ms "$work/t1" opj_compress -i "$page" -o "$work/opj1.jp2" -r 100
+  time_ms "$work/t2" opj_compress -i "$page" -o "$work/opj2.jp2" -r 100 -threads 2
+  time_ms "$work/t3" "$conv" 14 "$work/ours" "$page"
+  i=$((i + 1))
+done
+t_opj1=$(median "$work/t1")
+t_opj2=$(median "$work/t2")
+t_ours=$(median "$work/t3")
 ours=$(ls "$work"/ours/*.jp2)
 
 psnr() { compare -metric PSNR "$page" "$1" null: 2>&1 || true; }

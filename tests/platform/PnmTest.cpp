@@ -168,6 +168,7 @@ TEST_F(Pnm, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
             qlytest::runTool(dir, "convert '" + file + "' '" + dir.file("im.png") + "'");
         ASSERT_EQ(conv.status, 0) << conv.output;
         OwnedDib viaIm;
+        viaIm.reset();
         OpenDib(*viaIm, dir.file("im.png"), DIB_AUTO);
         ASSERT_NE(viaIm->poi, nullptr);
         EXPECT_EQ(colourDifferences(*src, *viaIm), 0) << c.name;
@@ -185,6 +186,7 @@ TEST_F(Pnm, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
     ASSERT_EQ(make.status, 0) << make.output;
     for (const auto& [file, reference] : {std::pair{plain, ref}, std::pair{deep, refGrey}}) {
         OwnedDib back;
+        back.reset();
         OpenDib(*back, file, DIB_AUTO);
         ASSERT_NE(back->poi, nullptr) << file << DibErrorText(*back);
         qlytest::NetpbmPicture pic;

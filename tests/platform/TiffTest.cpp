@@ -6,7 +6,10 @@
 
 #include <tiffio.h>
 
+#include <cstdio>
 #include <functional>
+
+#include <unistd.h>
 
 using qlytest::OwnedDib;
 using qlytest::TempDir;
@@ -95,11 +98,11 @@ class TiffFiles : public ::testing::Test {
                     for (uint32_t c = 0; c < s.spp; ++c) {
                         const uint32_t v = sample(x, y, c) + uint32_t(page);
                         const size_t bit = (size_t(x) * s.spp + c) * s.bps;
-                        if (s.bps == 16) {
-                            row[bit / 8] = uint8_t(v);
-                            row[bit / 8 + 1] = uint8_t(v >> 8); // host (little-endian) order
-                        } else if (s.bps == 8) {
-                            row[bit / 8] = uint8_t(v);
+                        if (s.bps >= 8) {
+                            // Whole bytes in host (little-endian) order.
+                            for (uint32_t k = 0; k < s.bps / 8u; ++k) {
+                                row[bit / 8 + k] = uint8_t(v >> (8 * k));
+                            }
                         } else {
                             row[bit / 8] |=
                                 uint8_t((v & ((1u << s.bps) - 1)) << (8 - s.bps - bit % 8));
@@ -362,6 +365,7 @@ TEST_F(TiffFiles, OrientationResolutionAndFirstPageOfSeveral) {
         qlytest::runTool(dir, "tiffset -s 296 3 '" + name + "' && tiffset -s 282 118.11 '" + name +
                                   "' && tiffset -s 283 236.22 '" + name + "'");
     ASSERT_EQ(set.status, 0) << set.output;
+    d.reset();
     OpenDib(*d, name, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_NEAR(d->pmi->bmiHeader.biXPelsPerMeter, 11811, 2);
@@ -443,6 +447,7 @@ TEST_F(TiffWriting, BilevelIsGroup4MinIsWhiteWithResolution) {
             qlytest::runTool(dir, "tiffcp -c none '" + dir.file("ours.tif") + "' '" + plain + "'");
         ASSERT_EQ(cp.status, 0) << cp.output;
         OwnedDib viaCp;
+        viaCp.reset();
         OpenDib(*viaCp, plain, DIB_AUTO);
         ASSERT_NE(viaCp->poi, nullptr);
         EXPECT_EQ(colourDifferences(*src, *viaCp), 0) << zeroIsWhite;
@@ -489,6 +494,7 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
             qlytest::runTool(dir, "convert '" + name + "' '" + dir.file("im.png") + "'");
         ASSERT_EQ(conv.status, 0) << conv.output;
         OwnedDib viaIm;
+        viaIm.reset();
         OpenDib(*viaIm, dir.file("im.png"), DIB_AUTO);
         ASSERT_NE(viaIm->poi, nullptr);
         EXPECT_EQ(colourDifferences(*src, *viaIm), 0) << c.bits;
@@ -508,10 +514,12 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
                  tiles + "' && tiffcp -c g3:2d '" + g4 + "' '" + g3 + "'");
     ASSERT_EQ(made.status, 0) << made.output;
     OwnedDib a;
+    a.reset();
     OpenDib(*a, g4, DIB_AUTO);
     ASSERT_NE(a->poi, nullptr) << DibErrorText(*a);
     EXPECT_EQ(a.bits(), 1);
     OwnedDib b;
+    b.reset();
     OpenDib(*b, g3, DIB_AUTO);
     ASSERT_NE(b->poi, nullptr) << DibErrorText(*b);
     EXPECT_EQ(b.bits(), 1);
@@ -521,9 +529,11 @@ TEST_F(TiffWriting, OurFilesOpenInImageMagickAndItsFilesOpenHere) {
     EXPECT_EQ(rgbAt(a, 35, 19).r, 255);
     EXPECT_EQ(rgbAt(a, 60, 30).r, 255);
     OwnedDib j;
+    j.reset();
     OpenDib(*j, jpeg, DIB_AUTO);
     ASSERT_NE(j->poi, nullptr) << DibErrorText(*j);
     OwnedDib t;
+    t.reset();
     OpenDib(*t, tiles, DIB_AUTO);
     ASSERT_NE(t->poi, nullptr) << DibErrorText(*t);
     EXPECT_EQ(t.bits(), 24);
@@ -551,6 +561,7 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
         const auto set =
             qlytest::runTool(dir, std::string("tiffset -s ") + tag + " '" + name + "'");
         ASSERT_EQ(set.status, 0) << set.output;
+        d.reset();
         OpenDib(*d, name, DIB_AUTO);
         EXPECT_EQ(d->poi, nullptr);
         EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß") << tag;
@@ -561,6 +572,7 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
     f.sampleFormat = SAMPLEFORMAT_IEEEFP;
     const auto floats = make(f, [](uint32_t, uint32_t, uint32_t) { return 0x3f800000u; });
     qlytest::writeFileBytes(name, floats);
+    d.reset();
     OpenDib(*d, name, DIB_AUTO);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Nicht unterstützte Bildvariante");
@@ -576,6 +588,78 @@ TEST_F(TiffFiles, DamagedAndHostileFilesAreRefusedWithAReason) {
             EXPECT_FALSE(DibErrorText(*d).empty());
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Format code 0 takes the format from the bytes, whatever the name says; an explicit code whose
+// format the bytes plainly are not reads the file as what it is.
+TEST(ContentDetection, TiffJpeg2000PnmAndWebpAreRecognisedByTheirBytes) {
+    TempDir dir;
+    OwnedDib src;
+    qlytest::makePattern(src, 20, 12, 24, 9);
+    SetJPEG2000Qual(10000);
+    for (int format : {DIB_TIF, DIB_JP2, DIB_J2K, DIB_PNM}) {
+        const std::string misnamed = dir.file("picture" + std::to_string(format) + ".bmp");
+        ASSERT_EQ(SaveDib(*src, misnamed, format), 1) << format;
+        for (int asked : {int(DIB_AUTO), int(DIB_BMP), int(DIB_TIF), int(DIB_JP2)}) {
+            OwnedDib back;
+            back.reset();
+            OpenDib(*back, misnamed, asked);
+            ASSERT_NE(back->poi, nullptr) << format << " asked " << asked << DibErrorText(*back);
+            EXPECT_EQ(colourDifferences(*src, *back), 0) << format << " asked " << asked;
+        }
+    }
+    SetJPEG2000Qual(100);
+    // The open filter offers every new format, the save filter only the twelve save formats.
+    const std::string open = GetDIBOpenFilter();
+    for (const char* pattern : {"*.tif", "*.tiff", "*.jp2", "*.j2k", "*.pnm", "*.pgm", "*.webp"}) {
+        EXPECT_NE(open.find(pattern), std::string::npos) << pattern;
+    }
+    EXPECT_EQ(std::string(GetDIBSaveFilter()).find("*.webp"), std::string::npos);
+}
+
+// libtiff and OpenJPEG report problems on standard error unless told otherwise; a desktop
+// program must not litter its terminal, so reading damaged files prints nothing.
+TEST(ContentDetection, DamagedFilesLeaveStandardErrorQuiet) {
+    TempDir dir;
+    OwnedDib src;
+    qlytest::makePattern(src, 40, 30, 24, 9);
+    std::vector<std::vector<uint8_t>> files;
+    for (int format : {DIB_TIF, DIB_JP2, DIB_J2K}) {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(SaveDibToMemory(*src, format, bytes));
+        files.push_back(bytes);
+    }
+    const std::string log = dir.file("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    FILE* sink = std::fopen(log.c_str(), "w");
+    ASSERT_NE(sink, nullptr);
+    dup2(fileno(sink), 2);
+    int refused = 0;
+    std::mt19937 rng(1);
+    for (const auto& good : files) {
+        for (int round = 0; round < 30; ++round) {
+            auto bad =
+                round % 2 == 0 ? std::vector<uint8_t>(good.begin(), good.begin() + 60) : good;
+            for (int k = 0; k < 8; ++k) {
+                bad[8 + rng() % (bad.size() - 8)] = uint8_t(rng());
+            }
+            OwnedDib d;
+            OpenDibFromMemory(*d, bad.data(), bad.size(), DIB_AUTO);
+            refused += d->poi == nullptr ? 1 : 0;
+        }
+    }
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::fclose(sink);
+    EXPECT_GT(refused, 30);
+    EXPECT_EQ(qlytest::readFileBytes(log).size(), 0u)
+        << std::string(qlytest::readFileBytes(log).begin(), qlytest::readFileBytes(log).end());
 }
 
 } // namespace

@@ -145,4 +145,8 @@ bool sniffPnm(const uint8_t* data, size_t size);
 void readPnm(const uint8_t* data, size_t size, DibHolder& out);
 void writePnm(const dib& in, std::vector<uint8_t>& out);
 
+// WebP, read only.
+bool sniffWebp(const uint8_t* data, size_t size);
+void readWebp(const uint8_t* data, size_t size, DibHolder& out);
+
 } // namespace qly::img

@@ -32,6 +32,7 @@ const std::vector<Codec>& codecTable() {
         {DIB_JP2, "JPEG 2000", "*.jp2", sniffJp2, readJpeg2000, writeJp2},
         {DIB_PNG, "Portable Network Graphics", "*.png", sniffPng, readPng, writePng},
         {DIB_PNM, "Portable Anymap", "*.pnm;*.pbm;*.pgm;*.ppm", sniffPnm, readPnm, writePnm},
+        {DIB_WEBP, "WebP", "*.webp", sniffWebp, readWebp, nullptr},
         {DIB_J2K, "JPEG 2000 Codestream", "*.j2k;*.j2c;*.jpc", sniffJ2k, readJpeg2000, writeJ2k},
     };
     return table;
