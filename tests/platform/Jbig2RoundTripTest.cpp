@@ -174,16 +174,17 @@ std::vector<Picture> externalCases() {
 }
 
 class Jbig2ExternalDecoders : public ::testing::Test {
-  protected:
+protected:
     qlytest::TempDir dir;
     std::string file(const std::string& name) const { return dir.file(name); }
     // Reads a decoded PBM and compares it with the source picture.
-    void expectSame(const Picture& source, const std::string& pbm, const std::string& tool) {
+    void expectSame(const Picture& source, const std::string& pbm, const std::string& decoder) {
         Picture decoded;
-        ASSERT_TRUE(qlytest::readPbm(pbm, decoded)) << tool << " wrote no PBM for " << source.name;
+        ASSERT_TRUE(qlytest::readPbm(pbm, decoded))
+            << decoder << " wrote no PBM for " << source.name;
         EXPECT_EQ(qlytest::differingPixels(source, decoded), 0)
-            << tool << " decodes " << source.name << " (" << decoded.width << "x" << decoded.height
-            << ") differently";
+            << decoder << " decodes " << source.name << " (" << decoded.width << "x"
+            << decoded.height << ") differently";
     }
 };
 

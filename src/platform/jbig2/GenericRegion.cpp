@@ -9,7 +9,7 @@
 namespace qly::jbig2 {
 namespace {
 
-// Template 0 (T.88 6.2.5.3, Figure 3) with the nominal AT pixels covers three contiguous runs:
+// Template 0 (T.88 6.2.5.3) with the nominal AT pixels covers three contiguous runs:
 // row y-2 from x-2 to x+2 (context bits 15..11), row y-1 from x-3 to x+3 (bits 10..4) and row y
 // from x-4 to x-1 (bits 3..0), each with its leftmost pixel in the highest bit. Moving one pixel
 // to the right shifts the context left by one, drops the bit that leaves each run (the mask) and
@@ -21,7 +21,7 @@ constexpr uint32_t kSltpContext = 0x9B25;
 // Line buffers: one zero byte ahead of the row and one behind it, so the context windows of the
 // first and last byte read white pixels outside the picture, as T.88 6.2.5.2 requires.
 class Line {
-  public:
+public:
     explicit Line(size_t rowBytes) : bytes_(rowBytes + 2, 0) {}
     uint8_t* data() { return bytes_.data() + 1; }
     const uint8_t* data() const { return bytes_.data() + 1; }
@@ -31,7 +31,7 @@ class Line {
         return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8);
     }
 
-  private:
+private:
     std::vector<uint8_t> bytes_;
 };
 

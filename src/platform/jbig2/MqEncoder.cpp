@@ -56,7 +56,7 @@ size_t MqEncoder::bytesWritten() const {
     return out_.size() - start_;
 }
 
-// BYTEOUT (Figure E.10) with bit stuffing after 0xFF and carry propagation into the last byte.
+// BYTEOUT with bit stuffing after 0xFF and carry propagation into the last byte.
 // Before the first byte T.88 places a virtual byte B = 0 ahead of the buffer; the coder's initial
 // CT = 12 guarantees that no carry can reach it, so it is never stored.
 void MqEncoder::byteOut() {
@@ -84,7 +84,7 @@ void MqEncoder::byteOut() {
 }
 
 void MqEncoder::finish() {
-    // SETBITS (Figure E.12): as many trailing 1 bits as the interval allows.
+    // SETBITS: as many trailing 1 bits as the interval allows.
     const uint32_t tempc = c_ + a_;
     c_ |= 0xFFFF;
     if (c_ >= tempc) {

@@ -27,7 +27,7 @@ extern const std::array<MqState, 94> kMqStates;
 // given at construction, which must outlive the encoder; `finish` terminates the code with the
 // 0xFF 0xAC marker. Not copyable: it keeps a reference to its output.
 class MqEncoder {
-  public:
+public:
     explicit MqEncoder(std::vector<uint8_t>& out);
     MqEncoder(const MqEncoder&) = delete;
     MqEncoder& operator=(const MqEncoder&) = delete;
@@ -42,7 +42,7 @@ class MqEncoder {
                 c_ += qe; // the common case: no renormalisation
                 return;
             }
-            // CODEMPS with conditional exchange (Figure E.5).
+            // CODEMPS with conditional exchange.
             if (a_ < qe) {
                 a_ = qe;
             } else {
@@ -50,7 +50,7 @@ class MqEncoder {
             }
             cx = s.nmps;
         } else {
-            // CODELPS with conditional exchange (Figure E.6).
+            // CODELPS with conditional exchange.
             if (a_ < qe) {
                 c_ += qe;
             } else {
@@ -76,15 +76,15 @@ class MqEncoder {
         }
     }
 
-    // Flushes the coder (FLUSH, Figure E.11) and appends the terminating marker 0xFF 0xAC. No
+    // Flushes the coder (FLUSH) and appends the terminating marker 0xFF 0xAC. No
     // decision may be coded afterwards.
     void finish();
 
     // Bytes appended to the output so far (the last of them may still change until finish).
     size_t bytesWritten() const;
 
-  private:
-    // RENORME (Figure E.8), shifting as many bits at once as the byte counter allows.
+private:
+    // RENORME, shifting as many bits at once as the byte counter allows.
     void renormalise() {
         int shift = std::countl_zero(a_) - 16; // a_ is below 0x8000 and non-zero here
         while (shift >= ct_) {

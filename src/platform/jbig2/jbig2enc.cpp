@@ -51,62 +51,68 @@ struct DibOwner {
     }
 };
 
-// A file written under a temporary name beside its target; removed again unless committed.
+// A temporary file that is removed again unless released.
+struct TempFile {
+    fs::path path;
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (!path.empty()) {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    }
+};
+
+// A file written under a temporary name beside its target, moved there by commit. Whatever is
+// left of it is removed when it goes out of scope uncommitted, also when writing throws.
 class PendingFile {
-  public:
+public:
     PendingFile(const std::string& target, const std::vector<uint8_t>& data) : target_(target) {
         std::error_code ec;
         if (target.empty() || fs::is_directory(target_, ec)) {
             throw Failure{kErrCannotWrite};
         }
         std::random_device rd;
-        for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
+        File f;
+        for (int attempt = 0; attempt < 100 && !f; ++attempt) {
             fs::path candidate = target_;
             candidate += ".part" + std::to_string(rd() % 1000000);
-            File f(std::fopen(candidate.c_str(), "wbx"));
-            if (!f) {
-                if (errno == EEXIST) {
-                    continue;
-                }
+            f.reset(std::fopen(candidate.c_str(), "wbx"));
+            if (f) {
+                temp_.path = candidate;
+            } else if (errno != EEXIST) {
                 break;
             }
-            temp_ = candidate;
-            const bool written = (data.empty() || std::fwrite(data.data(), 1, data.size(),
-                                                              f.get()) == data.size()) &&
-                                 std::fflush(f.get()) == 0;
-            if (!written || std::fclose(f.release()) != 0) {
-                throw Failure{kErrCannotWrite};
-            }
         }
-        if (temp_.empty()) {
+        if (!f) {
+            throw Failure{kErrCannotWrite};
+        }
+        const bool written =
+            (data.empty() || std::fwrite(data.data(), 1, data.size(), f.get()) == data.size()) &&
+            std::fflush(f.get()) == 0;
+        if (!written || std::fclose(f.release()) != 0) {
             throw Failure{kErrCannotWrite};
         }
         // The permissions a plain fopen would have given the file (0666 minus the umask).
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        fs::permissions(temp_, static_cast<fs::perms>(0666 & ~mask), ec);
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-    ~PendingFile() {
-        if (!temp_.empty()) {
-            std::error_code ec;
-            fs::remove(temp_, ec);
-        }
+        fs::permissions(temp_.path, static_cast<fs::perms>(0666 & ~mask), ec);
     }
     // Moves the file to its target name.
     void commit() {
         std::error_code ec;
-        fs::rename(temp_, target_, ec);
+        fs::rename(temp_.path, target_, ec);
         if (ec) {
             throw Failure{kErrCannotWrite};
         }
-        temp_.clear();
+        temp_.path.clear();
     }
 
-  private:
+private:
     fs::path target_;
-    fs::path temp_;
+    TempFile temp_;
 };
 
 bool sameFile(const std::string& a, const std::string& b) {
