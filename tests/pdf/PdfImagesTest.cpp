@@ -23,10 +23,14 @@ using qlytest::OwnedDib;
 
 namespace {
 
-// JPEG at the library's default quality (75) on the smooth test pictures stays above this.
-constexpr double kJpegMinPsnr = 30.0;
-// JPEG 2000 at 5 % of the uncompressed size (SetJPEG2000Qual(500)) on the same pictures.
-constexpr double kJpeg2000MinPsnr = 30.0;
+// JPEG at the library's default quality (75) on the smooth test pictures stays above this
+// (about 43 dB seen), and above the second bound on blocks of palette colours, whose sharp
+// colour edges suffer from 4:2:0 chroma subsampling (about 32 dB seen).
+constexpr double kJpegMinPsnr = 35.0;
+constexpr double kJpegBlocksMinPsnr = 30.0;
+// JPEG 2000 at 5 % of the uncompressed size (SetJPEG2000Qual(500)) on the smooth pictures
+// (about 59 dB seen).
+constexpr double kJpeg2000MinPsnr = 40.0;
 
 // A bilevel picture with text-like strokes and some noise; palette entry 0 is white or black
 // (in the colour table and in the palette copy alike).
@@ -243,7 +247,7 @@ TEST_F(PdfImages, PalettePicturesAreEmbeddedAsEightBitRgbFromThePaletteCopy) {
         EXPECT_EQ(list[0].enc, "jpeg");
         OwnedDib dec;
         viaPdfimages(name, dec);
-        EXPECT_GE(qlytest::psnr(*expected, *dec), kJpegMinPsnr);
+        EXPECT_GE(qlytest::psnr(*expected, *dec), kJpegBlocksMinPsnr);
     }
 }
 
