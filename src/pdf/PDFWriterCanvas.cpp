@@ -41,7 +41,7 @@ TPDFCanvas::TPDFCanvas() {
     // Pen, brush and font start with their defaults; the copies of the written state too.
     font.Name = u"Microsoft Sans Serif";
     font.PixelsPerInch = 72;
-    images = new TDynaArray(sizeof(TPDFImageEntry), reinterpret_cast<void**>(&aimag));
+    images = std::make_unique<TDynaArray>(sizeof(TPDFImageEntry), reinterpret_cast<void**>(&aimag));
 }
 
 TPDFCanvas::~TPDFCanvas() {
@@ -64,8 +64,7 @@ TPDFCanvas::~TPDFCanvas() {
                 freedib(e.di);
             }
         }
-        delete images;
-        images = nullptr;
+        images.reset();
     }
 }
 
@@ -271,9 +270,9 @@ bool TPDFCanvas::BeginDoc(const std::string& fname) {
     if (!f.create(fname)) {
         return false;
     }
-    objs = new TDynaArray(sizeof(TPDFObjEntry), reinterpret_cast<void**>(&aobj));
-    PageProps = new TDynaArray(sizeof(TPDFPageEntry), nullptr);
-    FontList = new TDynaArray(sizeof(TPDFFontEntry), nullptr);
+    objs = std::make_unique<TDynaArray>(sizeof(TPDFObjEntry), reinterpret_cast<void**>(&aobj));
+    PageProps = std::make_unique<TDynaArray>(sizeof(TPDFPageEntry), nullptr);
+    FontList = std::make_unique<TDynaArray>(sizeof(TPDFFontEntry), nullptr);
     docfirstimage = static_cast<int32_t>(images->count);
     placeholdercount = 0;
     instream = false;
@@ -476,19 +475,16 @@ void TPDFCanvas::FreeDocArrays() noexcept {
     streambuf = nullptr;
     sblen = 0;
     instream = false;
-    delete objs;
-    objs = nullptr;
+    objs.reset();
     aobj = nullptr;
-    delete PageProps;
-    PageProps = nullptr;
+    PageProps.reset();
     if (FontList != nullptr) {
         for (uint32_t i = 0; i < FontList->count; ++i) {
             auto* e = static_cast<TPDFFontEntry*>(FontList->GetObject(i));
             qly::heapFree(e->name);
             e->name = nullptr;
         }
-        delete FontList;
-        FontList = nullptr;
+        FontList.reset();
     }
 }
 

@@ -14,16 +14,17 @@
 //
 // Errors: a file that cannot be created makes BeginDoc return false. A failure to write the file
 // (a full disk, for example), and running out of memory for a page's content, raise qly::IoError
-// out of BeginDoc, NewPage, EndDoc or the drawing call; before it propagates, the writer closes
-// and removes the incomplete file, erases its temporary files and returns to the idle state, so
-// no truncated PDF is left behind. An image that cannot be coded is written as a 1 x 1 white
-// placeholder under its number (see placeholders()). Main thread only.
+// out of BeginDoc, NewPage, EndDoc, write/writeln or the drawing call; before it propagates, the
+// writer closes and removes the incomplete file, erases its temporary files and returns to the idle
+// state, so no truncated PDF is left behind. An image that cannot be coded is written as a 1 x 1
+// white placeholder under its number (see placeholders()). Main thread only.
 
 #include "document/DynaArray.h"
 #include "pdf/PdfOutputFile.h"
 #include "platform/DibRecord.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -221,12 +222,12 @@ class TPDFCanvas {
     void FreeDocArrays() noexcept;
 
     // Fields, in the documented order.
-    TDynaArray* objs = nullptr;      // object entries; BeginDoc .. EndDoc
-    TDynaArray* PageProps = nullptr; // page-size entries; BeginDoc .. EndDoc
-    TDynaArray* FontList = nullptr;  // font entries; BeginDoc .. EndDoc
-    TDynaArray* images = nullptr;    // image entries; the writer's whole life
-    TPDFImageEntry* aimag = nullptr; // current entry of images
-    TPDFObjEntry* aobj = nullptr;    // current entry of objs
+    std::unique_ptr<TDynaArray> objs;      // object entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> PageProps; // page-size entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> FontList;  // font entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> images;    // image entries; the writer's whole life
+    TPDFImageEntry* aimag = nullptr;       // current entry of images
+    TPDFObjEntry* aobj = nullptr;          // current entry of objs
     int32_t metaobjnr = 0;
     int32_t rootObjNr = 0;
     int32_t procobjsnr = 0;

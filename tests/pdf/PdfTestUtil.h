@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the PDF writer's tests: a private temporary folder per test, a recording message
+// Shared pieces of the PDF writer's tests: a private temporary folder per test, a recording message
 // sink, reading back written files, running the external PDF tools, and a small reader for the
 // structure the writer produces (objects by number, cross-reference table, streams).
 
