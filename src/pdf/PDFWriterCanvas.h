@@ -1,0 +1,259 @@
+#pragma once
+// TPDFCanvas: a drawing surface that writes one PDF file (ISO 32000-1; PDF 1.3, or 1.5 when
+// JPEG 2000 images are written) at a time.
+//
+// A caller opens a file with BeginDoc, draws on the current page, starts further pages with
+// NewPage and finishes the file with EndDoc. Page content is collected in memory and written as
+// one Flate-compressed content stream per page when the page is finished; everything shared by
+// the pages (page tree, catalog, outlines, image objects) is written by EndDoc, followed by the
+// cross-reference table and the trailer. Object offsets are the counts of bytes actually written.
+//
+// Coordinates are integers in points (1/72 inch) with the origin at the top-left corner of the
+// page and y growing downward; the writer turns them into PDF's bottom-up coordinates with the
+// page height current at the time of the call: a point (x, y) becomes (x, PageHeight - y - 1).
+//
+// Errors: a file that cannot be created makes BeginDoc return false. A failure to write the file
+// (a full disk, for example), and running out of memory for a page's content, raise qly::IoError
+// out of BeginDoc, NewPage, EndDoc, write/writeln or the drawing call; before it propagates, the
+// writer closes and removes the incomplete file, erases its temporary files and returns to the idle
+// state, so no truncated PDF is left behind. An image that cannot be coded is written as a 1 x 1
+// white placeholder under its number (see placeholders()). Main thread only.
+
+#include "document/DynaArray.h"
+#include "pdf/PdfOutputFile.h"
+#include "platform/DibRecord.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Drawing state of the canvas (pen, brush, font), used by the line, rectangle and text output.
+enum TPenStyle : uint8_t {
+    psSolid,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame
+};
+enum TBrushStyle : uint8_t { bsSolid, bsClear };
+
+// Colours are 24-bit RGB values with red in the lowest byte, green in the next, blue in the third.
+struct TPen {
+    TPenStyle Style = psSolid;
+    int32_t Width = 1; // points
+    uint32_t Color = 0x000000;
+};
+
+struct TBrush {
+    TBrushStyle Style = bsSolid;
+    uint32_t Color = 0xFFFFFF;
+};
+
+// Font style bits.
+constexpr uint8_t fsBold = 1;
+constexpr uint8_t fsItalic = 2;
+constexpr uint8_t fsUnderline = 4;
+constexpr uint8_t fsStrikeOut = 8;
+
+struct TFont {
+    std::u16string Name = u"Microsoft Sans Serif";
+    int32_t Size = 8; // points
+    uint8_t Style = 0;
+    uint32_t Color = 0x000000;
+    int32_t PixelsPerInch = 72;
+};
+
+struct TPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// Records of the writer's arrays. They are moved by byte copy inside TDynaArray blocks; the
+// packed ones keep the field widths of the classic 32-bit layout (9, 8 and 5 + pointer bytes).
+#pragma pack(push, 1)
+// One per PDF object number (index = object number).
+struct TPDFObjEntry {
+    int32_t offset;     // byte offset of the object's first byte in the file
+    int32_t generation; // 65535 for the free entry 0, else 0
+    bool isfree;
+};
+// One per finished page: its size in points when it was finished.
+struct TPDFPageEntry {
+    int32_t width;
+    int32_t height;
+};
+// One per font used by text output.
+struct TPDFFontEntry {
+    char16_t* name; // zero-terminated copy of the font name, owned by the entry (heap block)
+    uint8_t style;  // fsBold | fsItalic | fsUnderline | fsStrikeOut
+};
+#pragma pack(pop)
+static_assert(sizeof(TPDFObjEntry) == 9);
+static_assert(sizeof(TPDFPageEntry) == 8);
+static_assert(sizeof(TPDFFontEntry) == sizeof(char16_t*) + 1);
+
+// One per image drawn with DrawDIB.
+struct TPDFImageEntry {
+    // Parked in a file: the drawn record with its pointers and handles cleared (it owns and
+    // points at nothing; its palette copy is kept). Kept in memory: a private copy of the image
+    // (header, palette and pixels) owned by the entry; poi is null when it could not be made.
+    dib di;
+    int32_t bits;   // bits per pixel as drawn: 1, 24 or 32
+    char* tempname; // zero-terminated UTF-8 name of the parked picture file (heap block), or null
+};
+
+class TPDFCanvas {
+  public:
+    // Create: an idle writer with PageWidth 595 and PageHeight 841, the default pen, brush and
+    // font ("Microsoft Sans Serif" at 72 pixels per inch) and an empty image list.
+    TPDFCanvas();
+    // Destroy: finishes an open document (EndDoc; a failure to write it is swallowed here, and
+    // the incomplete file removed), then erases every parked image file and frees every image
+    // copy still held.
+    ~TPDFCanvas();
+    TPDFCanvas(const TPDFCanvas&) = delete;
+    TPDFCanvas& operator=(const TPDFCanvas&) = delete;
+
+    // Creates (truncating) the output file `fname` (UTF-8) and begins page 1. Returns false, and
+    // stays idle, when the file cannot be created or a document is already open. Set usejpeg2000
+    // before, it decides the header line. Throws qly::IoError when the first bytes cannot be
+    // written (the file is removed then).
+    bool BeginDoc(const std::string& fname);
+    // With a document open: finishes the current page (its size is PageWidth x PageHeight now)
+    // and begins the next one. Otherwise nothing. Throws qly::IoError as described above.
+    void NewPage();
+    // With a document open: finishes the last page, writes the closing part of the file (page
+    // tree, pages, catalog, outlines, the images drawn since BeginDoc, cross-reference table,
+    // trailer) and closes it. Otherwise nothing. Throws qly::IoError as described above.
+    void EndDoc();
+
+    // Appends text to the output: the current page's content while a document is open (page
+    // content is collected in memory), else nothing. The UTF-16 text is converted to
+    // Windows-1252 byte for byte (characters outside it become '?'); writeln adds one line feed.
+    void write(std::u16string_view s);
+    void writeln(std::u16string_view s);
+
+    // Places the whole picture `di` (not changed; the caller keeps it) into the rectangle with
+    // top-left corner (x1, y1), width x2w and height y2w, shrunk by one unit towards zero in
+    // each direction. xx2w and yy2w (the picture's width and height) must be non-zero; xx1 and
+    // yy1 are not used. 4- and 8-bit palette pictures are embedded as true colour; pictures of
+    // other depths than 1, 4, 8, 24 and 32 bits, pictures without pixels and empty rectangles
+    // draw nothing. The picture is copied: into a temporary picture file with
+    // usetempfileforimages, else into memory. Does nothing unless a document is open.
+    void DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const dib& di, int32_t xx1,
+                 int32_t yy1, int32_t xx2w, int32_t yy2w);
+    // Places image number imageNR (the n of /Im<n>, counted across documents on this writer)
+    // again the same way, without storing it twice. Numbers of images not drawn in the current
+    // document draw nothing.
+    void DrawDIBOfImageNr(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t imageNR,
+                          int32_t xx1, int32_t yy1, int32_t xx2w, int32_t yy2w);
+
+    // True between a successful BeginDoc and EndDoc.
+    bool isOpen() const { return isincreation; }
+    // Number of images the last EndDoc wrote as a 1 x 1 white placeholder because they could not
+    // be coded (parked file unreadable, encoder output missing), so a caller can tell the user.
+    int32_t placeholders() const { return placeholdercount; }
+    // Number of images drawn on this writer so far (the next image's number).
+    int32_t imageCount() const;
+
+    // Options. Set usejpeg2000 before BeginDoc; usejbig2, usetempfileforimages and ispdfa before
+    // the first DrawDIB, unchanged until EndDoc.
+    bool ispdfa = false;               // XMP metadata with PDF/A-1b identification; CalRGB images
+    bool usejbig2 = false;             // bilevel images as JBIG2, else CCITT Group 4
+    bool usejpeg2000 = false;          // colour images as JPEG 2000 (PDF 1.5), else JPEG
+    bool usetempfileforimages = false; // park drawn images in temporary files until EndDoc
+    // Page size in points; the page's MediaBox takes the values current when it is finished.
+    int32_t PageWidth = 595;
+    int32_t PageHeight = 841;
+    // Drawing state for line, rectangle and text output.
+    TPen pen;
+    TBrush brush;
+    TFont font;
+    TPoint penpos;
+
+  private:
+    // Object framing.
+    void BeginDictObject();
+    void EndDictObject();
+    void BeginObject();
+    void EndObject();
+    void BeginPageStream();
+    void EndPageStream();
+    static std::string ZeroPad(std::string s, size_t n);
+
+    // Output primitives below write/writeln: bytes as they are (ASCII lines, binary streams).
+    void put(std::string_view bytes);
+    void putln(std::string_view bytes);
+    void appendToStream(const char* data, size_t size);
+    // File position for an object's entry or the cross-reference table, with the retry and the
+    // message of a failed query; `warnFirst` shows the message already after the first failure.
+    int64_t ObjectPosition(bool warnFirst);
+    void AddObjEntry(int64_t offset, int32_t generation, bool isfree);
+    int32_t ObjCount() const;
+
+    // Closing part of the file.
+    void WriteMetadata();
+    void WriteXref();
+    void WriteTrailer();
+    std::string ImageResources() const;
+
+    // Image objects (one or two per image).
+    bool TakesTwoObjects(const TPDFImageEntry& e) const;
+    void WriteImageObjects();
+    bool WriteImageObject(const TPDFImageEntry& e);
+    bool WriteJbig2Objects(const dib& d);
+    bool WriteCcittObject(const dib& d);
+    bool WriteJpegObject(const dib& d, bool jpeg2000);
+    void WritePlaceholder(bool twoObjects);
+    void WriteStreamObject(const std::string& dictionary, const std::vector<uint8_t>& data,
+                           bool lineFeedBeforeEnd);
+    void Placement(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t n);
+
+    // Releases what the images of the current document hold (parked files, pixel copies);
+    // their entries stay, so image numbers keep counting.
+    void ReleaseDocumentImages();
+    // Ends a document after a failure: frees the per-document state, removes the output file
+    // and the document's temporary files; the writer is idle afterwards.
+    void AbortDoc() noexcept;
+    void FreeDocArrays() noexcept;
+
+    // Fields, in the documented order.
+    std::unique_ptr<TDynaArray> objs;      // object entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> PageProps; // page-size entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> FontList;  // font entries; BeginDoc .. EndDoc
+    std::unique_ptr<TDynaArray> images;    // image entries; the writer's whole life
+    TPDFImageEntry* aimag = nullptr;       // current entry of images
+    TPDFObjEntry* aobj = nullptr;          // current entry of objs
+    int32_t metaobjnr = 0;
+    int32_t rootObjNr = 0;
+    int32_t procobjsnr = 0;
+    int32_t pageobjnr = 0;
+    int32_t parentnr = 0;
+    int32_t fontobjnr = 0;
+    int32_t apages = 0;
+    int64_t startxref = 0;
+    int64_t startstream = 0;
+    int64_t endstream = 0;
+    int32_t ofontnr = 0;
+    int32_t ofontsize = 0;
+    bool fontsetted = false;
+    bool brushsetted = false;
+    bool pensetted = false;
+    bool nofill = false;
+    bool noline = false;
+    bool isincreation = false;
+    TPen open;
+    TBrush oBrush;
+    qly::PdfOutputFile f;
+    uint8_t* streambuf = nullptr; // current page's content (heap block)
+    bool instream = false;
+    int32_t sblen = 0;
+
+    // The first image number of the current document.
+    int32_t docfirstimage = 0;
+    int32_t placeholdercount = 0;
+};
