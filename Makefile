@@ -1,5 +1,6 @@
 # Quillory: the commands the README gives.
-#   make run    installs what is needed, builds, and converts the bundled sample pictures
+#   make run    installs what is needed, builds, and converts the bundled sample pictures into
+#               build/samples.pdf
 #   make test   installs what is needed, builds and runs every test twice: a normal build and a
 #               build with AddressSanitizer + UndefinedBehaviorSanitizer (plus the fuzzing targets)
 
@@ -25,9 +26,9 @@ build: deps
 	cmake --build $(BUILD)/release -j $(JOBS)
 
 run: build
-	rm -rf $(BUILD)/samples-out
-	$(BUILD)/release/src/tools/qly-imgconv 15 $(BUILD)/samples-out samples/*
-	@echo "The sample pictures were read and written again as PNG files into $(BUILD)/samples-out/"
+	env -u DISPLAY -u WAYLAND_DISPLAY $(BUILD)/release/quillory samples/colour-page.jpg \
+	  samples/grey-page.png samples/text-page.png $(BUILD)/samples.pdf
+	@echo "The sample pictures are in the PDF file $(BUILD)/samples.pdf"
 
 test: test-release test-asan
 

@@ -1,0 +1,75 @@
+// quillory [picture... output.pdf]
+//
+// Without arguments the window opens. With arguments, every argument but the last is added as a
+// page and all pages are written into the PDF file named by the last one, with the kept settings.
+// Without a display (no DISPLAY/WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen) the conversion
+// runs with no window at all and its messages go to standard error; the exit status is 0 only
+// when every picture was added and the PDF was written.
+#include "app/Conversion.h"
+#include "app/KeptSettings.h"
+#include "app/MainUnit.h"
+#include "platform/Random.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool haveDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && std::strncmp(platform, "offscreen", 9) == 0) {
+        return false;
+    }
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x != nullptr && x[0] != 0) || (wayland != nullptr && wayland[0] != 0);
+}
+
+int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>& args) {
+    QCoreApplication app(argc, argv);
+    qly::Randomize();
+    const std::string file = qly::settingsFilePath();
+    MainFormSettings settings;
+    std::string error;
+    if (!loadMainFormSettings(settings, file, error)) {
+        std::fprintf(stderr, "quillory: %s\n", error.c_str());
+    }
+    const ConversionResult r = runConversion(args, settings.exportSettings);
+    if (!r.writeError.empty()) {
+        std::fprintf(stderr, "quillory: %s\n", r.writeError.c_str());
+    }
+    if (!saveMainFormSettings(settings, file, error)) {
+        std::fprintf(stderr, "quillory: %s\n", error.c_str());
+    }
+    if (r.exitStatus() == 0) {
+        std::fprintf(stderr, "quillory: %d Seite(n) nach %s geschrieben\n", r.picturesAdded,
+                     args.back().c_str());
+    }
+    return r.exitStatus();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!haveDisplay()) {
+        if (args.empty()) {
+            std::fprintf(stderr,
+                         "quillory: kein Bildschirm vorhanden.\n"
+                         "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
+            return 2;
+        }
+        return convertWithoutDisplay(argc, argv, args);
+    }
+    QApplication app(argc, argv);
+    TMainForm form(args, qly::settingsFilePath());
+    form.show();
+    const int rc = app.exec();
+    return args.empty() ? rc : form.conversionStatus();
+}
