@@ -1,4 +1,5 @@
 #include "acquire/AddPicture.h"
+#include "common/RecordingSink.h"
 #include "common/TestDib.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
@@ -12,19 +13,6 @@ using qlytest::TempDir;
 
 namespace {
 
-class RecordingSink : public qly::MessageSink {
-public:
-    void showMessage(const std::string& caption, const std::string& text,
-                     qly::MessageIcon icon) override {
-        captions.push_back(caption);
-        texts.push_back(text);
-        icons.push_back(icon);
-    }
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
-    std::vector<qly::MessageIcon> icons;
-};
-
 class AddPicture : public ::testing::Test {
 protected:
     void SetUp() override { previous_ = qly::setMessageSink(&sink_); }
@@ -35,7 +23,7 @@ protected:
         }
         qly::setMessageSink(previous_);
     }
-    RecordingSink sink_;
+    qlytest::RecordingSink sink_;
     qly::MessageSink* previous_ = nullptr;
     void* abild_ = nullptr;
     TDynaArray bilder_{sizeof(dib), &abild_};

@@ -3,6 +3,7 @@
 // Netpbm): running a command, reading its output, and comparing pictures by colour. A missing
 // program makes the test fail, never skip.
 
+#include "common/Shell.h"
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
 
@@ -57,30 +58,6 @@ inline ::testing::AssertionResult haveProgram(const std::string& name) {
     }
     return ::testing::AssertionFailure()
            << name << " is not installed (scripts/install-deps.sh installs it)";
-}
-
-// Single-quotes a path for the shell.
-inline std::string quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') {
-            out += "'\\''";
-        } else {
-            out += c;
-        }
-    }
-    return out + "'";
-}
-
-inline std::vector<uint8_t> readFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeFileBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 // Number of pixels whose red, green or blue differ (sizes must match; depths may differ).

@@ -3,6 +3,7 @@
 // tools, ImageMagick): running a command, and a small independent reader and writer of binary
 // PGM/PPM files to exchange pixels with them.
 
+#include "common/Shell.h"
 #include "common/TestDib.h"
 
 #include <gtest/gtest.h>
@@ -38,17 +39,6 @@ inline ToolResult runTool(const TempDir& dir, const std::string& command) {
     std::ifstream in(log, std::ios::binary);
     r.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return r;
-}
-
-inline std::vector<uint8_t> readFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-}
-
-inline void writeFileBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // A binary PGM (P5) or PPM (P6) with maxval 255, as OpenJPEG's and ImageMagick's tools write them.

@@ -1,3 +1,4 @@
+#include "common/RecordingSink.h"
 #include "document/DynaArray.h"
 #include "platform/Heap.h"
 #include "platform/Messages.h"
@@ -15,19 +16,6 @@ namespace {
 struct Rec {
     uint32_t id;
     uint8_t payload[12];
-};
-
-class RecordingSink : public qly::MessageSink {
-public:
-    void showMessage(const std::string& caption, const std::string& text,
-                     qly::MessageIcon icon) override {
-        captions.push_back(caption);
-        texts.push_back(text);
-        icons.push_back(icon);
-    }
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
-    std::vector<qly::MessageIcon> icons;
 };
 
 int gFailAfter = -1; // allocations left before failing; -1: never fail
@@ -62,7 +50,7 @@ protected:
     }
     Rec* at(TDynaArray& a, uint32_t i) { return reinterpret_cast<Rec*>(a.poi + i * a.size); }
 
-    RecordingSink sink_;
+    qlytest::RecordingSink sink_;
     qly::MessageSink* previous_ = nullptr;
     qly::HeapAllocator flaky_{flakyAlloc, plainFree};
 };

@@ -3,6 +3,8 @@
 // sink, reading back written files, running the external PDF tools, and a small reader for the
 // structure the writer produces (objects by number, cross-reference table, streams).
 
+#include "common/RecordingSink.h"
+#include "common/Shell.h"
 #include "common/TestDib.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
@@ -23,51 +25,12 @@
 
 namespace pdftest {
 
-inline std::string readFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using qlytest::readFile;
+using qlytest::writeFile;
 
-inline void writeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out << bytes;
-}
-
-// Runs a shell command; returns its exit status and what it wrote to standard output and error.
-struct CommandResult {
-    int status = -1;
-    std::string output;
-};
-
-inline CommandResult run(const std::string& command) {
-    CommandResult r;
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (p == nullptr) {
-        return r;
-    }
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) {
-        r.output.append(buf, n);
-    }
-    const int st = ::pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-inline std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    return q + "'";
-}
+using qlytest::CommandResult;
+using qlytest::run;
+inline std::string quote(const std::string& s) { return qlytest::quoted(s); }
 
 // qpdf's structural check: no errors and no warnings.
 inline void expectQpdfClean(const std::string& pdf) {
@@ -255,19 +218,7 @@ inline ParsedPdf parseAndCheck(const std::string& file) {
     return p;
 }
 
-// Records what the writer shows to the user.
-class RecordingSink : public qly::MessageSink {
-  public:
-    void showMessage(const std::string& caption, const std::string& text,
-                     qly::MessageIcon icon) override {
-        captions.push_back(caption);
-        texts.push_back(text);
-        icons.push_back(icon);
-    }
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
-    std::vector<qly::MessageIcon> icons;
-};
+using qlytest::RecordingSink;
 
 // Each test gets its own temporary folder (the writer's temporary files go there through
 // TMPDIR), a recording message sink and a fixed seed for the file identifiers.

@@ -1,10 +1,15 @@
-// JPEG reading and writing through libjpeg-turbo's TurboJPEG API.
+// JPEG reading through libjpeg-turbo's TurboJPEG API and writing through its libjpeg API
+// (which offers optimised Huffman tables).
 #include "platform/image/Codec.h"
 
-#include <turbojpeg.h>
-
 #include <cmath>
+#include <csetjmp>
+#include <cstdio> // jpeglib.h needs FILE
+#include <cstdlib>
 #include <memory>
+
+#include <jpeglib.h>
+#include <turbojpeg.h>
 
 namespace qly::img {
 namespace {
@@ -13,10 +18,6 @@ struct TjCloser {
     void operator()(void* h) const { tjDestroy(h); }
 };
 using TjHandle = std::unique_ptr<void, TjCloser>;
-
-struct TjFree {
-    void operator()(unsigned char* p) const { tjFree(p); }
-};
 
 // Resolution from a JFIF APP0 segment, if the file starts with one (dots per inch; 0 if unknown).
 void jfifDensity(const uint8_t* data, size_t size, double& xdpi, double& ydpi) {
@@ -37,22 +38,87 @@ void jfifDensity(const uint8_t* data, size_t size, double& xdpi, double& ydpi) {
     }
 }
 
-// Puts the resolution into the JFIF APP0 segment TurboJPEG writes.
-void patchDensity(unsigned char* jpeg, unsigned long size, const BITMAPINFOHEADER& h) {
-    if (size < 20 || jpeg[2] != 0xff || jpeg[3] != 0xe0 || jpeg[6] != 'J' || h.biXPelsPerMeter <= 0 ||
-        h.biYPelsPerMeter <= 0) {
-        return;
+bool isIdentityGreyRamp(const dib& d) {
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD& q = d.pmi->bmiColors[i];
+        if (q.rgbRed != i || q.rgbGreen != i || q.rgbBlue != i) {
+            return false;
+        }
     }
-    const long xd = std::lround(h.biXPelsPerMeter * 0.0254);
-    const long yd = std::lround(h.biYPelsPerMeter * 0.0254);
-    if (xd <= 0 || yd <= 0 || xd > 65535 || yd > 65535) {
-        return;
+    return true;
+}
+
+struct MallocFree {
+    void operator()(unsigned char* p) const { std::free(p); }
+};
+
+struct RowSource {
+    const dib* picture;
+    uint8_t* buffer; // row of expanded pixels, or null when rows are used as they are
+};
+
+// Everything the compressor needs, kept in plain data so that the function running under
+// libjpeg's setjmp holds no C++ objects with destructors.
+struct JpegJob {
+    int width;
+    int height;
+    int components;
+    J_COLOR_SPACE colorSpace;
+    int quality;
+    unsigned xdpi;
+    unsigned ydpi;
+    void* rows;
+    const unsigned char* (*nextRow)(void* ctx, int y); // row y, counted from the top
+};
+
+struct JpegErrorJump {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+[[noreturn]] void jumpOnJpegError(j_common_ptr cinfo) {
+    longjmp(reinterpret_cast<JpegErrorJump*>(cinfo->err)->jump, 1);
+}
+
+void ignoreJpegMessage(j_common_ptr, int) {}
+
+// Baseline JPEG with optimised Huffman tables (smaller files for one extra pass), 4:2:0 chroma
+// subsampling for colour, the resolution in the JFIF header. libjpeg reports errors by longjmp;
+// this function returns false then.
+bool compressGuarded(const JpegJob* job, unsigned char** mem, unsigned long* memSize) {
+    jpeg_compress_struct cinfo;
+    JpegErrorJump err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jumpOnJpegError;
+    err.pub.emit_message = ignoreJpegMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
     }
-    jpeg[13] = 1;
-    jpeg[14] = static_cast<unsigned char>(xd >> 8);
-    jpeg[15] = static_cast<unsigned char>(xd);
-    jpeg[16] = static_cast<unsigned char>(yd >> 8);
-    jpeg[17] = static_cast<unsigned char>(yd);
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, mem, memSize);
+    cinfo.image_width = static_cast<JDIMENSION>(job->width);
+    cinfo.image_height = static_cast<JDIMENSION>(job->height);
+    cinfo.input_components = job->components;
+    cinfo.in_color_space = job->colorSpace;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, job->quality, TRUE);
+    cinfo.optimize_coding = TRUE;
+    cinfo.dct_method = JDCT_ISLOW;
+    if (job->xdpi > 0 && job->ydpi > 0 && job->xdpi <= 65535 && job->ydpi <= 65535) {
+        cinfo.density_unit = 1;
+        cinfo.X_density = static_cast<UINT16>(job->xdpi);
+        cinfo.Y_density = static_cast<UINT16>(job->ydpi);
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPROW>(job->nextRow(job->rows, static_cast<int>(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
 }
 
 } // namespace
@@ -128,64 +194,66 @@ void writeJpeg(const dib& in, std::vector<uint8_t>& out) {
     if (width <= 0 || height <= 0) {
         fail(kErrEmpty);
     }
-    TjHandle tj(tjInitCompress());
-    if (!tj) {
-        fail(kErrNoMemory);
-    }
-    const unsigned char* src = in.poi;
-    int pitch = in.bytew;
-    int format = TJPF_BGR;
-    int subsamp = TJSAMP_420;
-    std::vector<uint8_t> converted;
+    JpegJob job{};
+    job.width = width;
+    job.height = height;
+    job.quality = GetJPEGQual();
+    std::vector<uint8_t> rowBuffer;
     if (bits == 24) {
-        format = TJPF_BGR;
+        job.colorSpace = JCS_EXT_BGR;
+        job.components = 3;
     } else if (bits == 32) {
-        format = TJPF_BGRX;
-    } else if (bits == 8 && dibIsGrey(in) &&
-               [&] {
-                   for (int i = 0; i < 256; ++i) {
-                       if (in.pmi->bmiColors[i].rgbRed != i) {
-                           return false;
-                       }
-                   }
-                   return true;
-               }()) {
-        format = TJPF_GRAY; // the identity grey ramp: indices are the grey values
-        subsamp = TJSAMP_GRAY;
+        job.colorSpace = JCS_EXT_BGRX;
+        job.components = 4;
+    } else if (bits == 8 && isIdentityGreyRamp(in)) {
+        // The indices are the grey values: a one-channel JPEG.
+        job.colorSpace = JCS_GRAYSCALE;
+        job.components = 1;
     } else if (bits == 1 || bits == 4 || bits == 8 || bits == 16) {
-        // Expand palette and 16-bit pixels to blue, green, red rows.
-        pitch = width * 3;
-        converted.resize(static_cast<size_t>(pitch) * static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y) {
-            uint8_t* d = converted.data() + static_cast<size_t>(pitch) * static_cast<size_t>(y);
-            for (int x = 0; x < width; ++x, d += 3) {
-                const uint32_t v = getpixel(in, x, height - 1 - y); // memory row y
-                if (bits == 16) {
-                    d[0] = static_cast<uint8_t>((v & 0x1f) * 255 / 31);
-                    d[1] = static_cast<uint8_t>(((v >> 5) & 0x1f) * 255 / 31);
-                    d[2] = static_cast<uint8_t>(((v >> 10) & 0x1f) * 255 / 31);
-                } else {
-                    const RGBQUAD q = dibColor(in, v);
-                    d[0] = q.rgbBlue;
-                    d[1] = q.rgbGreen;
-                    d[2] = q.rgbRed;
-                }
-            }
-        }
-        src = converted.data();
+        // Palette and 16-bit rows are expanded to blue, green, red one row at a time.
+        job.colorSpace = JCS_EXT_BGR;
+        job.components = 3;
+        rowBuffer.resize(static_cast<size_t>(width) * 3);
     } else {
         fail(kErrDepth);
     }
-    unsigned char* jpeg = nullptr;
-    unsigned long jpegSize = 0;
-    const int rc = tjCompress2(tj.get(), src, width, pitch, height, format, &jpeg, &jpegSize,
-                               subsamp, GetJPEGQual(), TJFLAG_BOTTOMUP);
-    std::unique_ptr<unsigned char, TjFree> owner(jpeg);
-    if (rc != 0) {
+    if (h.biXPelsPerMeter > 0 && h.biYPelsPerMeter > 0) {
+        job.xdpi = static_cast<unsigned>(std::lround(h.biXPelsPerMeter * 0.0254));
+        job.ydpi = static_cast<unsigned>(std::lround(h.biYPelsPerMeter * 0.0254));
+    }
+    RowSource source{&in, rowBuffer.empty() ? nullptr : rowBuffer.data()};
+    job.rows = &source;
+    job.nextRow = [](void* ctx, int y) -> const unsigned char* {
+        auto* src = static_cast<RowSource*>(ctx);
+        const dib& d = *src->picture;
+        if (src->buffer == nullptr) {
+            return DibRowTop(d, y);
+        }
+        const int bitsPerPixel = d.pmi->bmiHeader.biBitCount;
+        uint8_t* p = src->buffer;
+        for (int x = 0; x < d.pmi->bmiHeader.biWidth; ++x, p += 3) {
+            const uint32_t v = getpixel(d, x, y);
+            if (bitsPerPixel == 16) {
+                p[0] = static_cast<uint8_t>((v & 0x1f) * 255 / 31);
+                p[1] = static_cast<uint8_t>(((v >> 5) & 0x1f) * 255 / 31);
+                p[2] = static_cast<uint8_t>(((v >> 10) & 0x1f) * 255 / 31);
+            } else {
+                const RGBQUAD q = dibColor(d, v);
+                p[0] = q.rgbBlue;
+                p[1] = q.rgbGreen;
+                p[2] = q.rgbRed;
+            }
+        }
+        return src->buffer;
+    };
+    unsigned char* mem = nullptr;
+    unsigned long memSize = 0;
+    const bool ok = compressGuarded(&job, &mem, &memSize);
+    std::unique_ptr<unsigned char, MallocFree> owner(mem);
+    if (!ok) {
         fail(kErrCannotWrite);
     }
-    patchDensity(jpeg, jpegSize, h);
-    out.insert(out.end(), jpeg, jpeg + jpegSize);
+    out.insert(out.end(), mem, mem + memSize);
 }
 
 } // namespace qly::img
