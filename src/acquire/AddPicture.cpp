@@ -10,6 +10,10 @@
 bool AddPicture_(TDynaArray& bilder, const std::string& fileName) {
     dib picture{};
     OpenDib(picture, fileName, DIB_AUTO);
+    return AddReadPicture(bilder, fileName, picture);
+}
+
+bool AddReadPicture(TDynaArray& bilder, const std::string& fileName, dib& picture) {
     if (picture.poi == nullptr) {
         std::string reason = DibErrorText(picture);
         if (reason.empty()) {

@@ -11,3 +11,8 @@ class TDynaArray;
 // "Fehler beim Öffnen von <file>!" and the library's reason as text, and nothing is added.
 // Returns true when a page was added.
 bool AddPicture_(TDynaArray& bilder, const std::string& fileName);
+
+struct dib;
+// The second half of AddPicture_, for a picture already read with OpenDib (on any thread): a
+// picture with pixels is appended and owned by `bilder`; a failed read is reported as above.
+bool AddReadPicture(TDynaArray& bilder, const std::string& fileName, dib& picture);

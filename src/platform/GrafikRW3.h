@@ -58,7 +58,8 @@ uint32_t getpixel(const dib& d, int32_t x, int32_t y);
 void setpixel(const dib& d, int32_t x, int32_t y, uint32_t value);
 
 // Reads a picture file. On failure `out.poi` is null and `out.pal.rgb0` holds a short reason as a
-// zero-terminated UTF-16 text. `wnd` is accepted for compatibility and not used.
+// zero-terminated UTF-16 text. `wnd` is accepted for compatibility and not used. Pictures may be
+// read on several threads at once (the quality and pixel-cap settings are read, not written).
 void OpenDib(dib& out, const std::string& fileName, int32_t format, void* wnd = nullptr);
 // The same from bytes in memory (used by tests and the fuzzing targets).
 void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format);
@@ -69,7 +70,7 @@ int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void*
 // Encodes into memory; returns false on failure (DibLastError tells why).
 bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out);
 
-// The reason of the last failed SaveDib/SaveDibToMemory, UTF-8.
+// The reason of the last failed SaveDib/SaveDibToMemory on this thread, UTF-8.
 std::string DibLastError();
 
 // JPEG quality 1..100 (clamped) for later JPEG writes; the default is 75.

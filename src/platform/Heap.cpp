@@ -11,7 +11,8 @@ void callocFree(void* block) { std::free(block); }
 
 HeapAllocator gDefault{callocAlloc, callocFree};
 const HeapAllocator* gAllocator = &gDefault;
-int gLastError = 0;
+// Per thread, so pictures can be read on several threads at once.
+thread_local int gLastError = 0;
 
 } // namespace
 

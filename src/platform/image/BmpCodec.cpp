@@ -397,12 +397,16 @@ void readBmp(const uint8_t* data, size_t size, DibHolder& out) {
     fail(kErrUnknownFormat);
 }
 
-void writeBmp(const dib& in, std::vector<uint8_t>& out) {
+size_t writeBmpHeaders(const dib& in, std::vector<uint8_t>& out) {
     checkWritable(in);
     const BITMAPINFOHEADER& bh = in.pmi->bmiHeader;
     const auto imageBytes = static_cast<uint32_t>(in.bytew) * static_cast<uint32_t>(bh.biHeight);
-    out.reserve(out.size() + 54 + 1024 + imageBytes);
     appendHeaders(in, out, BI_RGB, imageBytes);
+    return imageBytes;
+}
+
+void writeBmp(const dib& in, std::vector<uint8_t>& out) {
+    const size_t imageBytes = writeBmpHeaders(in, out);
     out.insert(out.end(), in.poi, in.poi + imageBytes);
 }
 

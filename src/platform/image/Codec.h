@@ -120,6 +120,9 @@ void putU32be(std::vector<uint8_t>& out, uint32_t v);
 bool sniffBmp(const uint8_t* data, size_t size);
 void readBmp(const uint8_t* data, size_t size, DibHolder& out);
 void writeBmp(const dib& in, std::vector<uint8_t>& out);
+// The file and bitmap headers and colour table of an uncompressed BMP; the pixel rows follow them
+// in the file exactly as they are in memory. Returns the number of pixel bytes.
+size_t writeBmpHeaders(const dib& in, std::vector<uint8_t>& out);
 void writeBmpRle(const dib& in, std::vector<uint8_t>& out);
 
 bool sniffJpeg(const uint8_t* data, size_t size);

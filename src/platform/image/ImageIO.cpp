@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <random>
@@ -44,7 +45,8 @@ const std::vector<Codec>& codecTable() {
     return table;
 }
 
-std::u16string gLastError;
+// Per thread: the reason of the last failed write on this thread.
+thread_local std::u16string gLastError;
 int32_t gJpegQuality = 75;
 int32_t gJpeg2000Quality = 100;
 
@@ -80,7 +82,12 @@ std::vector<uint8_t> readWholeFile(const std::string& name) {
 }
 
 // Writes next to the target and renames over it, so the target is complete or untouched.
-void writeWholeFile(const std::string& name, const std::vector<uint8_t>& data) {
+struct Piece {
+    const uint8_t* data;
+    size_t size;
+};
+
+void writeWholeFile(const std::string& name, std::initializer_list<Piece> pieces) {
     namespace fs = std::filesystem;
     const fs::path target(name);
     std::error_code ec;
@@ -95,9 +102,11 @@ void writeWholeFile(const std::string& name, const std::vector<uint8_t>& data) {
         if (!f) {
             fail(kErrCannotWrite);
         }
-        const bool ok = (data.empty() || std::fwrite(data.data(), 1, data.size(), f.get()) ==
-                                             data.size()) &&
-                        std::fflush(f.get()) == 0;
+        bool ok = true;
+        for (const Piece& p : pieces) {
+            ok = ok && (p.size == 0 || std::fwrite(p.data, 1, p.size, f.get()) == p.size);
+        }
+        ok = ok && std::fflush(f.get()) == 0;
         if (!ok) {
             f.reset();
             fs::remove(temp, ec);
@@ -227,11 +236,22 @@ bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
 
 int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void* /*wnd*/) {
     std::vector<uint8_t> data;
-    if (!SaveDibToMemory(d, format, data)) {
+    size_t pixelBytes = 0;
+    if ((format == DIB_BMP || format == DIB_DIB) && d.poi != nullptr && d.pmi != nullptr) {
+        // An uncompressed BMP holds the rows as they are in memory: they go to the file straight
+        // from the bitmap, without a copy (this is how the PDF writer parks its pages).
+        gLastError.clear();
+        try {
+            pixelBytes = writeBmpHeaders(d, data);
+        } catch (const DibError& e) {
+            gLastError = e.reason;
+            return 0;
+        }
+    } else if (!SaveDibToMemory(d, format, data)) {
         return 0;
     }
     try {
-        writeWholeFile(fileName, data);
+        writeWholeFile(fileName, {{data.data(), data.size()}, {d.poi, pixelBytes}});
     } catch (const DibError& e) {
         gLastError = e.reason;
         return 0;
