@@ -43,6 +43,9 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     const ConversionResult r = runConversion(args, settings.exportSettings);
     if (!r.writeError.empty()) {
         std::fprintf(stderr, "quillory: %s\n", r.writeError.c_str());
+    } else if (!r.pdfWritten) {
+        // The message above does not say which file; here it is.
+        std::fprintf(stderr, "quillory: %s\n", args.back().c_str());
     }
     if (!saveMainFormSettings(settings, file, error)) {
         std::fprintf(stderr, "quillory: %s\n", error.c_str());

@@ -107,6 +107,7 @@ TEST_F(CommandLine, AnUnwritableOutputIsReportedAndLeavesNothingBehind) {
     const CommandResult r = quillory(picture("a.bmp", 40, 30, 24, 3) + " '" + target + "'");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("Konnte PDF-Datei nicht erstellen!"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(target), std::string::npos) << r.output;
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
 }
