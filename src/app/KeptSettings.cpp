@@ -20,16 +20,17 @@ struct KeptValue {
 };
 
 KeptValue decimal(const char* name, double ExportSettings::*field, double lo, double hi) {
-    return {name,
-            [field](const MainFormSettings& s) { return settingNumberText(s.exportSettings.*field); },
-            [field, lo, hi](MainFormSettings& s, const std::string& text) {
-                double v = 0;
-                if (!parseSettingNumber(text, v)) {
-                    return false;
-                }
-                s.exportSettings.*field = std::clamp(v, lo, hi);
-                return true;
-            }};
+    return {
+        name,
+        [field](const MainFormSettings& s) { return settingNumberText(s.exportSettings.*field); },
+        [field, lo, hi](MainFormSettings& s, const std::string& text) {
+            double v = 0;
+            if (!parseSettingNumber(text, v)) {
+                return false;
+            }
+            s.exportSettings.*field = std::clamp(v, lo, hi);
+            return true;
+        }};
 }
 
 KeptValue whole(const char* name, double ExportSettings::*field, double lo, double hi) {
@@ -63,6 +64,23 @@ KeptValue flag(const char* name, std::function<bool&(MainFormSettings&)> field) 
             }};
 }
 
+// One of the two size-mode radio buttons: checking it clears its partner.
+KeptValue radio(const char* name, bool ExportSettings::*self, bool ExportSettings::*partner) {
+    return {name,
+            [self](const MainFormSettings& s) { return settingBoolText(s.exportSettings.*self); },
+            [self, partner](MainFormSettings& s, const std::string& text) {
+                bool v = false;
+                if (!parseSettingBool(text, v)) {
+                    return false;
+                }
+                s.exportSettings.*self = v;
+                if (v) {
+                    s.exportSettings.*partner = false;
+                }
+                return true;
+            }};
+}
+
 // The kept values in restore order.
 const std::vector<KeptValue>& keptTable() {
     static const std::vector<KeptValue> table = {
@@ -70,44 +88,22 @@ const std::vector<KeptValue>& keptTable() {
         decimal("HochEd_Value", &ExportSettings::HochEd, 10, 10000),
         decimal("Jpeg2000ED_Value", &ExportSettings::Jpeg2000ED, 0.01, 100),
         whole("JpegEd_Value", &ExportSettings::JpegEd, 1, 100),
-        flag("JPEG2000_Checked", [](MainFormSettings& s) -> bool& { return s.exportSettings.JPEG2000; }),
+        flag("JPEG2000_Checked",
+             [](MainFormSettings& s) -> bool& { return s.exportSettings.JPEG2000; }),
         decimal("RandHEd_Value", &ExportSettings::RandHEd, 1, 10000),
         decimal("RandVEd_Value", &ExportSettings::RandVEd, 1, 10000),
         flag("ZentCheck_Checked",
              [](MainFormSettings& s) -> bool& { return s.exportSettings.ZentCheck; }),
-        {"RelSizeCheck_Checked",
-         [](const MainFormSettings& s) { return settingBoolText(s.exportSettings.RelSizeCheck); },
-         [](MainFormSettings& s, const std::string& text) {
-             bool v = false;
-             if (!parseSettingBool(text, v)) {
-                 return false;
-             }
-             s.exportSettings.RelSizeCheck = v;
-             if (v) {
-                 s.exportSettings.MaxSizeCheck = false; // radio pair
-             }
-             return true;
-         }},
-        {"MaxSizeCheck_Checked",
-         [](const MainFormSettings& s) { return settingBoolText(s.exportSettings.MaxSizeCheck); },
-         [](MainFormSettings& s, const std::string& text) {
-             bool v = false;
-             if (!parseSettingBool(text, v)) {
-                 return false;
-             }
-             s.exportSettings.MaxSizeCheck = v;
-             if (v) {
-                 s.exportSettings.RelSizeCheck = false;
-             }
-             return true;
-         }},
+        radio("RelSizeCheck_Checked", &ExportSettings::RelSizeCheck, &ExportSettings::MaxSizeCheck),
+        radio("MaxSizeCheck_Checked", &ExportSettings::MaxSizeCheck, &ExportSettings::RelSizeCheck),
         flag("SingleImageCheck_Checked",
              [](MainFormSettings& s) -> bool& { return s.SingleImageCheck; }),
         flag("setpaperheichec_Checked",
              [](MainFormSettings& s) -> bool& { return s.exportSettings.setpaperheichec; }),
-        flag("UsePageSizeFromPicChecked_Checked", [](MainFormSettings& s) -> bool& {
-            return s.exportSettings.UsePageSizeFromPicChecked;
-        }),
+        flag("UsePageSizeFromPicChecked_Checked",
+             [](MainFormSettings& s) -> bool& {
+                 return s.exportSettings.UsePageSizeFromPicChecked;
+             }),
         whole("ScanResEd_Value", &ExportSettings::ScanResEd, 10, 10000),
         flag("ScanUsingWIAChecked_Checked",
              [](MainFormSettings& s) -> bool& { return s.ScanUsingWIAChecked; }),

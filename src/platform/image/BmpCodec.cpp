@@ -291,16 +291,6 @@ void appendHeaders(const dib& in, std::vector<uint8_t>& out, uint32_t compressio
     }
 }
 
-void checkWritable(const dib& in) {
-    const int bits = in.pmi->bmiHeader.biBitCount;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        fail(kErrDepth);
-    }
-    if (in.pmi->bmiHeader.biWidth <= 0 || in.pmi->bmiHeader.biHeight <= 0) {
-        fail(kErrEmpty);
-    }
-}
-
 // Pixel index x of a 4- or 8-bit row.
 uint8_t indexAt(const uint8_t* row, int bits, int64_t x) {
     if (bits == 8) {

@@ -60,6 +60,9 @@ private:
 // Throws kErrTooLarge/kErrEmpty when a declared size cannot become a bitmap (checked in 64 bits
 // against the caps before anything is allocated).
 void checkDimensions(int64_t width, int64_t height, int32_t bits);
+// Throws kErrEmpty/kErrDepth unless the bitmap has pixels at a depth the library handles (1, 4,
+// 8, 16, 24 or 32 bits): the common first step of every writer.
+void checkWritable(const dib& in);
 // Row stride in bytes of a DIB row.
 int64_t dibStride(int64_t width, int32_t bits);
 

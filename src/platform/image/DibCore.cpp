@@ -1,10 +1,12 @@
 // Bitmap allocation, release and pixel access of the image library.
+#include "platform/CodePage.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Heap.h"
 #include "platform/image/Codec.h"
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -30,9 +32,13 @@ void fillPalCopy(dib& d) {
 
 namespace qly::img {
 
-void fail(const char16_t* reason) { throw DibError{reason}; }
+void fail(const char16_t* reason) {
+    throw DibError{reason};
+}
 
-int64_t dibStride(int64_t width, int32_t bits) { return ((width * bits + 31) / 32) * 4; }
+int64_t dibStride(int64_t width, int32_t bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 void checkDimensions(int64_t width, int64_t height, int32_t bits) {
     if (width <= 0 || height <= 0) {
@@ -44,6 +50,16 @@ void checkDimensions(int64_t width, int64_t height, int32_t bits) {
     if (static_cast<uint64_t>(width * height) > gPixelLimit ||
         dibStride(width, bits) * height > kMaxPixelBytes) {
         fail(kErrTooLarge);
+    }
+}
+
+void checkWritable(const dib& in) {
+    const int bits = in.pmi->bmiHeader.biBitCount;
+    if (in.pmi->bmiHeader.biWidth <= 0 || in.pmi->bmiHeader.biHeight <= 0) {
+        fail(kErrEmpty);
+    }
+    if (!validDepth(bits)) {
+        fail(kErrDepth);
     }
 }
 
@@ -139,7 +155,9 @@ const uint8_t* ByteReader::bytes(size_t n) {
     return p;
 }
 
-uint8_t ByteReader::u8() { return *bytes(1); }
+uint8_t ByteReader::u8() {
+    return *bytes(1);
+}
 uint16_t ByteReader::u16le() {
     const uint8_t* p = bytes(2);
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -338,34 +356,9 @@ void SetDibErrorText(dib& d, const std::u16string& text) {
 
 std::string DibErrorText(const dib& d) {
     const auto* p = reinterpret_cast<const char16_t*>(d.pal.rgb0);
-    std::u16string s;
-    for (size_t i = 0; i < kDibErrorTextCapacity && p[i] != 0; ++i) {
-        s.push_back(p[i]);
+    size_t n = 0;
+    while (n < kDibErrorTextCapacity && p[n] != 0) {
+        ++n;
     }
-    // UTF-16 to UTF-8.
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t c = s[i];
-        if (c >= 0xd800 && c < 0xdc00 && i + 1 < s.size() && s[i + 1] >= 0xdc00 &&
-            s[i + 1] < 0xe000) {
-            c = 0x10000 + ((c - 0xd800) << 10) + (s[i + 1] - 0xdc00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xc0 | c >> 6));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xe0 | c >> 12));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
-        } else {
-            out.push_back(static_cast<char>(0xf0 | c >> 18));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
-        }
-    }
-    return out;
+    return qly::utf16ToUtf8(std::u16string_view(p, n));
 }

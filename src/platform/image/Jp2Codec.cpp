@@ -499,14 +499,9 @@ void decodeInto(const uint8_t* data, size_t size, DibHolder& out) {
 // ---- encoding ----
 
 void encode(const dib& in, OPJ_CODEC_FORMAT format, std::vector<uint8_t>& out) {
+    checkWritable(in);
     const BITMAPINFOHEADER& hdr = in.pmi->bmiHeader;
     const int bits = hdr.biBitCount;
-    if (hdr.biWidth <= 0 || hdr.biHeight <= 0) {
-        fail(kErrEmpty);
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        fail(kErrDepth);
-    }
     const auto w = static_cast<uint32_t>(hdr.biWidth);
     const auto h = static_cast<uint32_t>(hdr.biHeight);
     // Palette pictures with a grey table are coded as one grey component, others as RGB.

@@ -445,14 +445,9 @@ void readTiff(const uint8_t* data, size_t size, DibHolder& out) {
 }
 
 void writeTiff(const dib& in, std::vector<uint8_t>& out) {
+    checkWritable(in);
     const BITMAPINFOHEADER& h = in.pmi->bmiHeader;
     const int bits = h.biBitCount;
-    if (h.biWidth <= 0 || h.biHeight <= 0) {
-        fail(kErrEmpty);
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        fail(kErrDepth);
-    }
     const auto w = static_cast<uint32_t>(h.biWidth);
     const auto ht = static_cast<uint32_t>(h.biHeight);
     const Kind kind = kindOf(in);
