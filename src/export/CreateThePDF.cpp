@@ -19,6 +19,28 @@ int32_t truncSetting(double v, int32_t lo, int32_t hi) {
     return static_cast<int32_t>(std::clamp(std::trunc(v), double(lo), double(hi)));
 }
 
+// The writer draws 1-bit, palette and true-colour pictures; a 16-bit (5-5-5) picture would be
+// left out silently, so it is handed over as a 24-bit copy. Returns false when there is no
+// memory for the copy.
+bool trueColourCopy(const dib& src, dib& copy) {
+    const int32_t w = dibwidth(src);
+    const int32_t h = dibheight(src);
+    newdib(copy, w, h, 24, nullptr, 0);
+    if (copy.poi == nullptr) {
+        return false;
+    }
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t v = getpixel(src, x, y);
+            const uint32_t r = ((v >> 10) & 0x1f) * 255 / 31;
+            const uint32_t g = ((v >> 5) & 0x1f) * 255 / 31;
+            const uint32_t b = (v & 0x1f) * 255 / 31;
+            setpixel(copy, x, y, b | g << 8 | r << 16);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const std::string& fname,
@@ -86,7 +108,13 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         const int32_t H = dibheight(picture);
         const PagePlacement p =
             layoutPage(s, canvas.PageWidth, canvas.PageHeight, W, H, wmax, hmax);
-        if (p.drawn) {
+        if (p.drawn && dibbits(picture) == 16) {
+            dib copy{};
+            if (trueColourCopy(picture, copy)) {
+                canvas.DrawDIB(p.x, p.y, p.w, p.h, copy, 0, 0, W, H);
+                deldib(copy);
+            }
+        } else if (p.drawn) {
             canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H);
         } else if (p.noRoom) {
             ++outcome.pagesWithoutRoom;

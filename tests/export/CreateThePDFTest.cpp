@@ -158,6 +158,18 @@ TEST_F(Export, BatchModeWritesNumberedFilesAndAnEmptyArrayStillGivesOneFile) {
     EXPECT_EQ(progress_, (std::vector<int>{0}));
 }
 
+TEST_F(Export, SixteenBitPicturesAreEmbeddedAsTrueColourInsteadOfLeftOut) {
+    addPage(40, 30, 16);
+    s_.JPEG2000 = false;
+    const std::string pdf = dir_.file("sixteen.pdf");
+    ASSERT_TRUE(CreateThePDF(bilder_, s_, pdf, false).written);
+    const auto images = pdftest::pdfimagesList(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].enc, "jpeg");
+    EXPECT_EQ(images[0].width, 40);
+    EXPECT_EQ(images[0].color, "rgb");
+}
+
 TEST_F(Export, FilesThatCannotBeCreatedAreReported) {
     addPage(10, 10, 24);
     addPage(10, 10, 24);
