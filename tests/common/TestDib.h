@@ -16,7 +16,7 @@ namespace qlytest {
 
 // Owns a bitmap and releases it with deldib.
 class OwnedDib {
-public:
+  public:
     OwnedDib() = default;
     explicit OwnedDib(const dib& d) : d_(d) {}
     OwnedDib(const OwnedDib&) = delete;
@@ -36,7 +36,7 @@ public:
     int32_t height() const { return d_.pmi->bmiHeader.biHeight; }
     int32_t bits() const { return d_.pmi->bmiHeader.biBitCount; }
 
-private:
+  private:
     dib d_{};
 };
 
@@ -53,9 +53,9 @@ inline void makePattern(OwnedDib& out, int32_t width, int32_t height, int32_t bi
             out->pmi->bmiColors[i] =
                 RGBQUAD{static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()),
                         static_cast<uint8_t>(rng()), 0};
-            out->pal.rgb0[i] = PALETTEENTRY{out->pmi->bmiColors[i].rgbRed,
-                                            out->pmi->bmiColors[i].rgbGreen,
-                                            out->pmi->bmiColors[i].rgbBlue, 0};
+            out->pal.rgb0[i] =
+                PALETTEENTRY{out->pmi->bmiColors[i].rgbRed, out->pmi->bmiColors[i].rgbGreen,
+                             out->pmi->bmiColors[i].rgbBlue, 0};
         }
         if (bits == 1) {
             out->pmi->bmiColors[0] = RGBQUAD{0, 0, 0, 0};
@@ -110,6 +110,26 @@ inline void pixelRgb(const dib& d, int32_t x, int32_t y, int& r, int& g, int& b)
     }
 }
 
+// Encodes with the image library into memory; the calling test fails when that fails.
+inline std::vector<uint8_t> encodeAs(const dib& d, int format) {
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(SaveDibToMemory(d, format, out)) << DibLastError();
+    return out;
+}
+
+// Reads a picture from bytes into `out`, releasing what it held before.
+inline void decodeBytes(OwnedDib& out, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
+    out.reset();
+    OpenDibFromMemory(*out, bytes.data(), bytes.size(), format);
+}
+
+// Colour of a pixel as 0xRRGGBB.
+inline uint32_t rgbHex(const OwnedDib& d, int x, int y) {
+    int r, g, b;
+    pixelRgb(*d, x, y, r, g, b);
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+}
+
 // Peak signal-to-noise ratio in dB over the three channels (infinity when equal).
 inline double psnr(const dib& a, const dib& b) {
     double se = 0;
@@ -147,7 +167,7 @@ inline void makeSmooth(OwnedDib& out, int32_t width, int32_t height) {
 
 // A fresh folder for one test's files, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device rd;
         path_ = std::filesystem::temp_directory_path() /
@@ -161,7 +181,7 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

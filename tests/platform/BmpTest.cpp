@@ -10,17 +10,11 @@ using qlytest::TempDir;
 
 namespace {
 
+using qlytest::decodeBytes;
+
 std::vector<uint8_t> encode(const dib& d, int format) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, format, out)) << DibLastError();
-    return out;
+    return qlytest::encodeAs(d, format);
 }
-
-void decode(OwnedDib& out, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
-    out.reset();
-    OpenDibFromMemory(*out, bytes.data(), bytes.size(), format);
-}
-
 
 void expectSameColours(const dib& a, const dib& b) {
     const int bits = a.pmi->bmiHeader.biBitCount;
@@ -69,7 +63,7 @@ TEST(Bmp, RunLengthFilesRoundTripAndAreSmallerForFlatPictures) {
             ASSERT_GT(bytes.size(), 54u);
             EXPECT_EQ(bytes[30], bits == 8 ? 1 : 2); // compression field
             OwnedDib back;
-            decode(back, bytes);
+            decodeBytes(back, bytes);
             ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
             EXPECT_EQ(back.bits(), bits);
             EXPECT_EQ(qlytest::pixelDifferences(*src, *back), 0) << bits << " w=" << width;
@@ -87,8 +81,8 @@ std::vector<uint8_t> makeBmp(uint32_t headerSize, int32_t w, int32_t h, uint16_t
                              const std::vector<uint32_t>& masks = {}) {
     std::vector<uint8_t> b;
     const bool masksInHeader = headerSize >= 52;
-    const uint32_t off = 14 + headerSize + (masksInHeader ? 0 : uint32_t(masks.size() * 4)) +
-                         uint32_t(table.size());
+    const uint32_t off =
+        14 + headerSize + (masksInHeader ? 0 : uint32_t(masks.size() * 4)) + uint32_t(table.size());
     auto u16 = [&](uint32_t v) {
         b.push_back(uint8_t(v));
         b.push_back(uint8_t(v >> 8));
@@ -144,7 +138,7 @@ TEST(Bmp, ReadsTopDownCoreHeaderAndBitFieldVariants) {
     table[4 * 1 + 2] = 255; // index 1 = red
     auto topDown = makeBmp(40, 2, -2, 8, 0, table, {1, 0, 0, 0, 0, 1, 0, 0});
     OwnedDib d;
-    decode(d, topDown);
+    decodeBytes(d, topDown);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 0, 0), 1u);
     EXPECT_EQ(getpixel(*d, 1, 1), 1u);
@@ -153,16 +147,15 @@ TEST(Bmp, ReadsTopDownCoreHeaderAndBitFieldVariants) {
 
     // OS/2 core header with 3-byte colour entries, 1-bit.
     auto core = makeBmp(12, 3, 1, 1, 0, {0, 0, 0, 255, 255, 255}, {0xa0, 0, 0, 0});
-    decode(d, core);
+    decodeBytes(d, core);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 0, 0), 1u);
     EXPECT_EQ(getpixel(*d, 1, 0), 0u);
     EXPECT_EQ(d->pmi->bmiColors[1].rgbRed, 255);
 
     // 16-bit 5-6-5 bit fields become 24-bit: pure red, pure green.
-    auto fields = makeBmp(40, 2, 1, 16, 3, {}, {0x00, 0xf8, 0xe0, 0x07},
-                          {0xf800, 0x07e0, 0x001f});
-    decode(d, fields);
+    auto fields = makeBmp(40, 2, 1, 16, 3, {}, {0x00, 0xf8, 0xe0, 0x07}, {0xf800, 0x07e0, 0x001f});
+    decodeBytes(d, fields);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 24);
     EXPECT_EQ(getpixel(*d, 0, 0), 0xff0000u);
@@ -171,7 +164,7 @@ TEST(Bmp, ReadsTopDownCoreHeaderAndBitFieldVariants) {
     // 32-bit with an alpha mask: half-transparent black is composed onto white.
     auto alpha = makeBmp(56, 1, 1, 32, 3, {}, {0, 0, 0, 0x80},
                          {0x00ff0000, 0x0000ff00, 0x000000ff, 0xff000000});
-    decode(d, alpha);
+    decodeBytes(d, alpha);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 0, 0) & 0xff, 127u);
 }
@@ -182,12 +175,12 @@ TEST(Bmp, HostileRunLengthDataStaysInsideThePicture) {
     std::vector<uint8_t> rle = {255, 7, 0, 0, 0, 2, 200, 200, 0, 5, 1, 2, 3, 4, 5, 0, 3, 3};
     auto bytes = makeBmp(40, 4, 2, 8, 1, table, rle);
     OwnedDib d;
-    decode(d, bytes);
+    decodeBytes(d, bytes);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 3, 1), 7u); // bottom row filled by the clipped run
     // An absolute run cut off by the end of the file is damage.
     auto cut = makeBmp(40, 4, 2, 8, 1, table, {0, 9, 1, 2});
-    decode(d, cut);
+    decodeBytes(d, cut);
     EXPECT_EQ(d->poi, nullptr);
 }
 
@@ -199,14 +192,14 @@ TEST(Bmp, BadInputGivesANullPictureAndAReason) {
     // Truncated at every interesting length.
     for (size_t n : {size_t{0}, size_t{2}, size_t{14}, size_t{30}, size_t{54}, good.size() - 1}) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + long(n));
-        decode(d, cut);
+        decodeBytes(d, cut);
         EXPECT_EQ(d->poi, nullptr) << n;
         EXPECT_FALSE(DibErrorText(*d).empty()) << n;
     }
     // Wrong magic.
     auto wrong = good;
     wrong[0] = 'X';
-    decode(d, wrong);
+    decodeBytes(d, wrong);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Unbekanntes Dateiformat");
     // Absurd and zero sizes: refused before any allocation.
@@ -215,17 +208,17 @@ TEST(Bmp, BadInputGivesANullPictureAndAReason) {
         auto absurd = good;
         std::memcpy(&absurd[18], &wh.first, 4);
         std::memcpy(&absurd[22], &wh.second, 4);
-        decode(d, absurd);
+        decodeBytes(d, absurd);
         EXPECT_EQ(d->poi, nullptr) << wh.first << "x" << wh.second;
     }
     // Unknown compression and impossible depth.
     auto comp = good;
     comp[30] = 9;
-    decode(d, comp);
+    decodeBytes(d, comp);
     EXPECT_EQ(d->poi, nullptr);
     auto depth = good;
     depth[28] = 7;
-    decode(d, depth);
+    decodeBytes(d, depth);
     EXPECT_EQ(d->poi, nullptr);
     // Paths that cannot be read.
     OpenDib(*d, "/nonexistent/dir/x.bmp", DIB_AUTO);
@@ -274,7 +267,7 @@ TEST(Bmp, KeepsTheResolution) {
     src->pmi->bmiHeader.biXPelsPerMeter = 11811; // 300 dpi
     src->pmi->bmiHeader.biYPelsPerMeter = 7874;  // 200 dpi
     OwnedDib back;
-    decode(back, encode(*src, DIB_BMP));
+    decodeBytes(back, encode(*src, DIB_BMP));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back->pmi->bmiHeader.biXPelsPerMeter, 11811);
     EXPECT_EQ(back->pmi->bmiHeader.biYPelsPerMeter, 7874);

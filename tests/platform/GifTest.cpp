@@ -14,6 +14,9 @@ using qlytest::TempDir;
 
 namespace {
 
+using qlytest::decodeBytes;
+using qlytest::rgbHex;
+
 struct Frame {
     int left = 0;
     int top = 0;
@@ -88,21 +91,8 @@ std::vector<GifColorType> colours(std::initializer_list<uint32_t> rgb) {
     return v;
 }
 
-uint32_t rgbAt(const OwnedDib& d, int x, int y) {
-    int r, g, b;
-    qlytest::pixelRgb(*d, x, y, r, g, b);
-    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
-}
-
-void decode(OwnedDib& d, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
-    d.reset();
-    OpenDibFromMemory(*d, bytes.data(), bytes.size(), format);
-}
-
 std::vector<uint8_t> encode(const dib& d) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, DIB_GIF, out)) << DibLastError();
-    return out;
+    return qlytest::encodeAs(d, DIB_GIF);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -114,7 +104,7 @@ TEST(GifRoundTrip, PalettePicturesKeepDepthIndicesAndColourTable) {
             OwnedDib src;
             qlytest::makePattern(src, width, 6, bits, uint32_t(bits * 10 + width));
             OwnedDib back;
-            decode(back, encode(*src));
+            decodeBytes(back, encode(*src));
             ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
             EXPECT_EQ(back.bits(), bits);
             EXPECT_EQ(back.width(), width);
@@ -133,7 +123,7 @@ TEST(GifRoundTrip, TrueColourWithFewColoursKeepsEveryColourExactly) {
         OwnedDib src;
         qlytest::makeFewColours(src, 60, 40, colours);
         OwnedDib back;
-        decode(back, encode(*src));
+        decodeBytes(back, encode(*src));
         ASSERT_NE(back->poi, nullptr);
         EXPECT_LE(back.bits(), 8);
         EXPECT_EQ(qlytest::colourDifferences(*src, *back), 0) << colours;
@@ -147,7 +137,7 @@ TEST(GifRoundTrip, TrueColourWithFewColoursKeepsEveryColourExactly) {
             setpixel(*src, x, 2, bits == 16 ? 0x03e0u : 0x000080ffu); // green / blue
         }
         OwnedDib back;
-        decode(back, encode(*src));
+        decodeBytes(back, encode(*src));
         ASSERT_NE(back->poi, nullptr);
         EXPECT_EQ(qlytest::colourDifferences(*src, *back), 0) << bits;
     }
@@ -157,7 +147,7 @@ TEST(GifRoundTrip, PhotosAreReducedTo256ColoursWithGoodQuality) {
     OwnedDib photo;
     qlytest::makeSmooth(photo, 240, 160);
     OwnedDib back;
-    decode(back, encode(*photo));
+    decodeBytes(back, encode(*photo));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back.bits(), 8);
     EXPECT_GT(qlytest::psnr(*photo, *back), 26.0);
@@ -165,12 +155,12 @@ TEST(GifRoundTrip, PhotosAreReducedTo256ColoursWithGoodQuality) {
     // Noise in every channel: the hardest case for a palette, still clearly recognisable.
     OwnedDib noise;
     qlytest::makePattern(noise, 64, 64, 24, 5);
-    decode(back, encode(*noise));
+    decodeBytes(back, encode(*noise));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_GT(qlytest::psnr(*noise, *back), 17.0);
     OwnedDib noise16;
     qlytest::makePattern(noise16, 64, 64, 16, 6);
-    decode(back, encode(*noise16));
+    decodeBytes(back, encode(*noise16));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_GT(qlytest::psnr(*noise16, *back), 17.0);
 }
@@ -200,7 +190,7 @@ TEST(GifReading, InterlacedRowsLandWhereTheyBelong) {
     const auto gif =
         makeGif(5, 19, colours({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}), {f});
     OwnedDib d;
-    decode(d, gif);
+    decodeBytes(d, gif);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 4);
     for (int y = 0; y < 19; ++y) {
@@ -221,10 +211,10 @@ TEST(GifReading, AnimationsGiveTheirFirstFrameAndLocalTablesWin) {
     second.pixel = [](int, int) { return 0; };
     const auto gif = makeGif(4, 3, colours({0xff0000, 0x00ff00}), {first, second});
     OwnedDib d;
-    decode(d, gif);
+    decodeBytes(d, gif);
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x0000ffu);
-    EXPECT_EQ(rgbAt(d, 1, 2), 0xffff00u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x0000ffu);
+    EXPECT_EQ(rgbHex(d, 1, 2), 0xffff00u);
 }
 
 TEST(GifReading, TransparentPixelsAndUncoveredScreenBecomeWhitePaper) {
@@ -238,16 +228,16 @@ TEST(GifReading, TransparentPixelsAndUncoveredScreenBecomeWhitePaper) {
     f.pixel = [](int x, int y) { return (x + y) % 4; };
     const auto gif = makeGif(20, 10, colours({0x102030, 0x405060, 0x708090, 0xa0b0c0}), {f});
     OwnedDib d;
-    decode(d, gif);
+    decodeBytes(d, gif);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.width(), 20);
     EXPECT_EQ(d.height(), 10);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu); // outside the picture
-    EXPECT_EQ(rgbAt(d, 19, 9), 0xffffffu);
-    EXPECT_EQ(rgbAt(d, 5, 3), 0x102030u); // index 0
-    EXPECT_EQ(rgbAt(d, 6, 3), 0x405060u); // index 1
-    EXPECT_EQ(rgbAt(d, 7, 3), 0xffffffu); // index 2: transparent
-    EXPECT_EQ(rgbAt(d, 8, 3), 0xa0b0c0u); // index 3
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu); // outside the picture
+    EXPECT_EQ(rgbHex(d, 19, 9), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 5, 3), 0x102030u); // index 0
+    EXPECT_EQ(rgbHex(d, 6, 3), 0x405060u); // index 1
+    EXPECT_EQ(rgbHex(d, 7, 3), 0xffffffu); // index 2: transparent
+    EXPECT_EQ(rgbHex(d, 8, 3), 0xa0b0c0u); // index 3
 
     // A full two-colour table with white: outside pixels take the white entry, 1-bit stays.
     Frame g;
@@ -256,7 +246,7 @@ TEST(GifReading, TransparentPixelsAndUncoveredScreenBecomeWhitePaper) {
     g.height = 1;
     g.pixel = [](int, int) { return 0; };
     const auto small = makeGif(3, 1, colours({0x000000, 0xffffff}), {g});
-    decode(d, small);
+    decodeBytes(d, small);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 1);
     EXPECT_EQ(getpixel(*d, 0, 0), 1u);
@@ -270,7 +260,7 @@ TEST(GifReading, ScreenSmallerThanThePictureGrows) {
     f.height = 2;
     f.pixel = [](int x, int) { return x % 2; };
     OwnedDib d;
-    decode(d, makeGif(0, 0, colours({0, 0xffffff}), {f}));
+    decodeBytes(d, makeGif(0, 0, colours({0, 0xffffff}), {f}));
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.width(), 6);
     EXPECT_EQ(d.height(), 2);
@@ -305,30 +295,30 @@ class GifDamage : public ::testing::Test {
 TEST_F(GifDamage, CutOffFileKeepsTheRowsThatArrivedAndPaperBelow) {
     std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() * 6 / 10));
     OwnedDib d;
-    decode(d, cut);
+    decodeBytes(d, cut);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     const uint32_t expected[4] = {0x800000, 0x008000, 0x000080, 0x808000};
-    EXPECT_EQ(rgbAt(d, 0, 0), expected[noise(0, 0)]);
-    EXPECT_EQ(rgbAt(d, 79, 0), expected[noise(79, 0)]);
-    EXPECT_EQ(rgbAt(d, 79, 79), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 0, 0), expected[noise(0, 0)]);
+    EXPECT_EQ(rgbHex(d, 79, 0), expected[noise(79, 0)]);
+    EXPECT_EQ(rgbHex(d, 79, 79), 0xffffffu);
     // Without the closing empty block and trailer every pixel is there.
     std::vector<uint8_t> noEnd(good.begin(), good.end() - 2);
-    decode(d, noEnd);
+    decodeBytes(d, noEnd);
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 79, 79), expected[noise(79, 79)]);
+    EXPECT_EQ(rgbHex(d, 79, 79), expected[noise(79, 79)]);
 }
 
 TEST_F(GifDamage, FilesWithoutAnyPictureDataGiveAReason) {
     OwnedDib d;
     for (size_t n : {size_t{6}, size_t{13}, size_t{20}, size_t{30}}) {
-        decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)));
+        decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)));
         EXPECT_EQ(d->poi, nullptr) << n;
         EXPECT_FALSE(DibErrorText(*d).empty()) << n;
     }
     // Header, table and trailer only.
     std::vector<uint8_t> empty(good.begin(), good.begin() + 13 + 12);
     empty.push_back(';');
-    decode(d, empty);
+    decodeBytes(d, empty);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Bild hat keine Pixel");
 }
@@ -346,7 +336,7 @@ TEST_F(GifDamage, LzwGarbageIsRefused) {
     bad.resize(data + 12);
     bad.push_back(';');
     OwnedDib d;
-    decode(d, bad);
+    decodeBytes(d, bad);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Datei ist beschädigt");
 }
@@ -355,7 +345,7 @@ TEST_F(GifDamage, HugeScreenIsRefusedBeforeAllocating) {
     auto huge = good;
     huge[6] = huge[7] = huge[8] = huge[9] = 0xff; // 65535 x 65535 screen
     OwnedDib d;
-    decode(d, huge);
+    decodeBytes(d, huge);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß");
 }
@@ -372,7 +362,7 @@ TEST_F(GifDamage, IndicesBeyondTheColourTableStayInsideIt) {
     gif[10] = uint8_t(gif[10] & ~7); // global table of 2 entries
     gif.erase(gif.begin() + 13 + 6, gif.begin() + 13 + 768);
     OwnedDib d;
-    decode(d, gif);
+    decodeBytes(d, gif);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 1);
     EXPECT_EQ(getpixel(*d, 1, 0), 1u);
@@ -501,13 +491,13 @@ TEST_F(GifImageMagick, TheirFilesOpenHere) {
     d.reset();
     OpenDib(*d, transparent, DIB_AUTO);
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu);
     int differing = 0;
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 50; ++x) {
             const bool paper =
                 (getpixel(*src, x, y) & 0xffffff) == (getpixel(*src, 0, 0) & 0xffffff);
-            differing += rgbAt(d, x, y) != (paper ? 0xffffffu : getpixel(*src, x, y)) ? 1 : 0;
+            differing += rgbHex(d, x, y) != (paper ? 0xffffffu : getpixel(*src, x, y)) ? 1 : 0;
         }
     }
     EXPECT_EQ(differing, 0);
@@ -526,7 +516,7 @@ TEST_F(GifImageMagick, PhotosComeOutAtLeastAsCloseAsImageMagicksOwnReduction) {
     OpenDib(*reducedThere, theirs, DIB_AUTO);
     ASSERT_NE(reducedThere->poi, nullptr);
     OwnedDib reducedHere;
-    decode(reducedHere, encode(*photo));
+    decodeBytes(reducedHere, encode(*photo));
     ASSERT_NE(reducedHere->poi, nullptr);
     EXPECT_GE(qlytest::psnr(*photo, *reducedHere), qlytest::psnr(*photo, *reducedThere));
 }

@@ -12,21 +12,11 @@ using qlytest::TempDir;
 
 namespace {
 
-void decode(OwnedDib& d, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
-    d.reset();
-    OpenDibFromMemory(*d, bytes.data(), bytes.size(), format);
-}
+using qlytest::decodeBytes;
+using qlytest::rgbHex;
 
 std::vector<uint8_t> encode(const dib& d, int format = DIB_IFF) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, format, out)) << DibLastError();
-    return out;
-}
-
-uint32_t rgbAt(const OwnedDib& d, int x, int y) {
-    int r, g, b;
-    qlytest::pixelRgb(*d, x, y, r, g, b);
-    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+    return qlytest::encodeAs(d, format);
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
@@ -167,7 +157,7 @@ TEST(IffRoundTrip, PalettePicturesKeepDepthIndicesAndColourTable) {
             EXPECT_EQ(bytes[bmhd + 10], 1);   // ByteRun1
             EXPECT_NE(findChunk(bytes, "CMAP"), 0u);
             OwnedDib back;
-            decode(back, bytes);
+            decodeBytes(back, bytes);
             ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
             EXPECT_EQ(back.bits(), bits);
             EXPECT_EQ(back.width(), width);
@@ -188,21 +178,21 @@ TEST(IffRoundTrip, TrueColourIsReducedToAsFewPlanesAsItsColoursNeed) {
         const auto bytes = encode(*src);
         EXPECT_EQ(bytes[findChunk(bytes, "BMHD") + 8], c.planes) << c.colours;
         OwnedDib back;
-        decode(back, bytes);
+        decodeBytes(back, bytes);
         ASSERT_NE(back->poi, nullptr);
         EXPECT_EQ(qlytest::colourDifferences(*src, *back), 0) << c.colours;
     }
     OwnedDib photo;
     qlytest::makeSmooth(photo, 120, 90);
     OwnedDib back;
-    decode(back, encode(*photo));
+    decodeBytes(back, encode(*photo));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back.bits(), 8);
     EXPECT_GT(qlytest::psnr(*photo, *back), 26.0);
     for (int bits : {16, 32}) {
         OwnedDib deep;
         qlytest::makePattern(deep, 30, 20, bits, 3);
-        decode(back, encode(*deep));
+        decodeBytes(back, encode(*deep));
         ASSERT_NE(back->poi, nullptr);
         EXPECT_GT(qlytest::psnr(*deep, *back), 17.0) << bits;
     }
@@ -252,7 +242,7 @@ TEST(IffReading, UncompressedPackedMaskedAndChunkyBodies) {
             f.pixel = [](int x, int y) { return uint32_t(x * y + x) % 8; };
             f.extra = {{"ANNO", {'o', 'd', 'd'}}}; // an odd-sized chunk with its pad byte
             OwnedDib d;
-            decode(d, f.bytes());
+            decodeBytes(d, f.bytes());
             ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
             EXPECT_EQ(d.bits(), 4);
             for (int y = 0; y < 3; ++y) {
@@ -261,7 +251,7 @@ TEST(IffReading, UncompressedPackedMaskedAndChunkyBodies) {
                 }
             }
             // No CMAP: a grey ramp over the planes' range.
-            EXPECT_EQ(rgbAt(d, 0, 0), 0u);
+            EXPECT_EQ(rgbHex(d, 0, 0), 0u);
             EXPECT_EQ(d->pmi->bmiColors[7].rgbRed, 255);
         }
     }
@@ -274,11 +264,11 @@ TEST(IffReading, UncompressedPackedMaskedAndChunkyBodies) {
     pbm.cmap[3 * 200 + 1] = 99;
     pbm.pixel = [](int x, int y) { return uint32_t(x == 2 && y == 1 ? 200 : x); };
     OwnedDib d;
-    decode(d, pbm.bytes());
+    decodeBytes(d, pbm.bytes());
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 8);
     EXPECT_EQ(getpixel(*d, 4, 0), 4u);
-    EXPECT_EQ(rgbAt(d, 2, 1), 0x006300u);
+    EXPECT_EQ(rgbHex(d, 2, 1), 0x006300u);
 }
 
 TEST(IffReading, ExtraHalfBriteHamAndDeepPictures) {
@@ -293,10 +283,10 @@ TEST(IffReading, ExtraHalfBriteHamAndDeepPictures) {
     ehb.cmap = cmap;
     ehb.pixel = [](int x, int) { return x == 0 ? 8u : 40u; };
     OwnedDib d;
-    decode(d, ehb.bytes());
+    decodeBytes(d, ehb.bytes());
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xc80065u);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x640032u); // half as bright
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xc80065u);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x640032u); // half as bright
 
     // HAM6: take colour 8, then set blue, red, green in turn (4-bit values widened to 8 bits).
     IffFile ham = ehb;
@@ -304,22 +294,22 @@ TEST(IffReading, ExtraHalfBriteHamAndDeepPictures) {
     ham.width = 5;
     const uint32_t ham6[5] = {8, 0x10 | 0xf, 0x20 | 0x1, 0x30 | 0x8, 0};
     ham.pixel = [&](int x, int) { return ham6[x]; };
-    decode(d, ham.bytes());
+    decodeBytes(d, ham.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xc80065u);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0xc800ffu);
-    EXPECT_EQ(rgbAt(d, 2, 0), 0x1100ffu);
-    EXPECT_EQ(rgbAt(d, 3, 0), 0x1188ffu);
-    EXPECT_EQ(rgbAt(d, 4, 0), 0x000000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xc80065u);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0xc800ffu);
+    EXPECT_EQ(rgbHex(d, 2, 0), 0x1100ffu);
+    EXPECT_EQ(rgbHex(d, 3, 0), 0x1188ffu);
+    EXPECT_EQ(rgbHex(d, 4, 0), 0x000000u);
     // HAM8: six bits replace the top of a channel and its low two bits stay.
     ham.planes = 8;
     const uint32_t ham8[3] = {8, 0x40 | 0x3f, 0x80 | 0x01};
     ham.pixel = [&](int x, int) { return ham8[std::min(x, 2)]; };
-    decode(d, ham.bytes());
+    decodeBytes(d, ham.bytes());
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0xc800fdu); // 0x3f << 2 | (0x65 & 3)
-    EXPECT_EQ(rgbAt(d, 2, 0), 0x0400fdu); // 0x01 << 2 | (0xc8 & 3)
+    EXPECT_EQ(rgbHex(d, 1, 0), 0xc800fdu); // 0x3f << 2 | (0x65 & 3)
+    EXPECT_EQ(rgbHex(d, 2, 0), 0x0400fdu); // 0x01 << 2 | (0xc8 & 3)
 
     IffFile deep;
     deep.width = 2;
@@ -327,17 +317,17 @@ TEST(IffReading, ExtraHalfBriteHamAndDeepPictures) {
     deep.planes = 24;
     deep.compression = 1;
     deep.pixel = [](int x, int) { return x == 0 ? 0x123456u : 0xabcdefu; }; // blue, green, red
-    decode(d, deep.bytes());
+    decodeBytes(d, deep.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x563412u);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0xefcdabu);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x563412u);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0xefcdabu);
     deep.planes = 32; // alpha in planes 24..31: half transparent black over white
     deep.pixel = [](int x, int) { return x == 0 ? 0x80000000u : 0xff000000u; };
-    decode(d, deep.bytes());
+    decodeBytes(d, deep.bytes());
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_NEAR(int(rgbAt(d, 0, 0) & 0xff), 127, 1);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0u);
+    EXPECT_NEAR(int(rgbHex(d, 0, 0) & 0xff), 127, 1);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0u);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -347,12 +337,12 @@ TEST(IffDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     qlytest::makePattern(src, 64, 40, 8, 17);
     const auto good = encode(*src);
     OwnedDib d;
-    decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(good.size() * 2 / 3)));
+    decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(good.size() * 2 / 3)));
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 9, 0), getpixel(*src, 9, 0));
     EXPECT_EQ(getpixel(*d, 9, 39), 0u);
     for (size_t n : {size_t{12}, size_t{40}, findChunk(good, "BODY") + 10}) {
-        decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)));
+        decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)));
         EXPECT_EQ(d->poi, nullptr) << n;
         EXPECT_EQ(DibErrorText(*d), "Datei ist beschädigt") << n;
     }
@@ -364,11 +354,11 @@ TEST(IffDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     };
     auto huge = patched(bmhd, 0xff);
     huge[bmhd + 1] = huge[bmhd + 2] = huge[bmhd + 3] = 0xff;
-    decode(d, huge);
+    decodeBytes(d, huge);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß");
     for (auto [at, v] : {std::pair<size_t, uint8_t>{bmhd + 8, 12}, {bmhd + 8, 0}, {bmhd + 10, 2}}) {
-        decode(d, patched(at, v));
+        decodeBytes(d, patched(at, v));
         EXPECT_EQ(d->poi, nullptr);
         EXPECT_EQ(DibErrorText(*d), "Nicht unterstützte Bildvariante");
     }
@@ -385,12 +375,12 @@ TEST(IffDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
         flood.insert(flood.end(), {0x81, 0xff}); // 128 times 0xff
     }
     flood[body - 4] = 0x7f;
-    decode(d, flood);
+    decodeBytes(d, flood);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 2, 1), 255u);
     // A FORM without BMHD or without BODY.
     std::vector<uint8_t> noBody(good.begin(), good.begin() + long(findChunk(good, "BODY") - 8));
-    decode(d, noBody);
+    decodeBytes(d, noBody);
     EXPECT_EQ(d->poi, nullptr);
 }
 

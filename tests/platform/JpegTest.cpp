@@ -11,9 +11,7 @@ using qlytest::TempDir;
 namespace {
 
 std::vector<uint8_t> encode(const dib& d, int format = DIB_JPG) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, format, out)) << DibLastError();
-    return out;
+    return qlytest::encodeAs(d, format);
 }
 
 TEST(Jpeg, ColourRoundTripStaysWithinThePsnrBoundAndQualityControlsSize) {

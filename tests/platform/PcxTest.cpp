@@ -11,21 +11,11 @@ using qlytest::TempDir;
 
 namespace {
 
-void decode(OwnedDib& d, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
-    d.reset();
-    OpenDibFromMemory(*d, bytes.data(), bytes.size(), format);
-}
+using qlytest::decodeBytes;
+using qlytest::rgbHex;
 
 std::vector<uint8_t> encode(const dib& d) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, DIB_PCX, out)) << DibLastError();
-    return out;
-}
-
-uint32_t rgbAt(const OwnedDib& d, int x, int y) {
-    int r, g, b;
-    qlytest::pixelRgb(*d, x, y, r, g, b);
-    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+    return qlytest::encodeAs(d, DIB_PCX);
 }
 
 // A hand-made PCX: header fields and the scan line bytes (all planes of a line, one line after
@@ -99,7 +89,7 @@ TEST(PcxRoundTrip, EveryDepthComesBackAndPalettePicturesKeepTheirDepth) {
             EXPECT_EQ(bytes[65], c.planes);
             EXPECT_EQ((bytes[66] | bytes[67] << 8) % 2, 0); // even scan line planes
             OwnedDib back;
-            decode(back, bytes);
+            decodeBytes(back, bytes);
             ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
             EXPECT_EQ(back.bits(), c.readBits);
             EXPECT_EQ(back.width(), width);
@@ -118,7 +108,7 @@ TEST(PcxRoundTrip, BilevelPicturesAreBlackOnWhiteWhateverTheirTableOrder) {
     src->pmi->bmiColors[0] = RGBQUAD{255, 255, 255, 0};
     src->pmi->bmiColors[1] = RGBQUAD{0, 0, 0, 0};
     OwnedDib back;
-    decode(back, encode(*src));
+    decodeBytes(back, encode(*src));
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back.bits(), 1);
     EXPECT_EQ(qlytest::colourDifferences(*src, *back), 0);
@@ -133,7 +123,7 @@ TEST(PcxRoundTrip, ResolutionIsKept) {
     const auto bytes = encode(*src);
     EXPECT_EQ(bytes[12] | bytes[13] << 8, 300);
     OwnedDib back;
-    decode(back, bytes);
+    decodeBytes(back, bytes);
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back->pmi->bmiHeader.biXPelsPerMeter, 11811);
     // A header that holds a screen size instead gives no resolution.
@@ -141,7 +131,7 @@ TEST(PcxRoundTrip, ResolutionIsKept) {
     f.hdpi = 640;
     f.vdpi = 480;
     f.lines = {1, 2, 3, 4};
-    decode(back, f.bytes());
+    decodeBytes(back, f.bytes());
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back->pmi->bmiHeader.biXPelsPerMeter, 0);
 }
@@ -161,17 +151,17 @@ TEST(PcxReading, SixteenColourLayoutsUseTheHeaderPaletteOrTheEgaColours) {
         ega.headerPalette.insert(ega.headerPalette.end(), {uint8_t(i * 16), uint8_t(i), 7});
     }
     OwnedDib d;
-    decode(d, ega.bytes());
+    decodeBytes(d, ega.bytes());
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 4);
     EXPECT_EQ(getpixel(*d, 0, 0), 9u);
     EXPECT_EQ(getpixel(*d, 1, 0), 2u);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x900907u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x900907u);
     // Version 3 carries no palette: the EGA colours (index 9 is light blue).
     ega.version = 3;
-    decode(d, ega.bytes());
+    decodeBytes(d, ega.bytes());
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x5555ffu);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x5555ffu);
     // One plane of 4 bits and one plane of 2 bits.
     PcxFile packed;
     packed.bpp = 4;
@@ -179,7 +169,7 @@ TEST(PcxReading, SixteenColourLayoutsUseTheHeaderPaletteOrTheEgaColours) {
     packed.height = 1;
     packed.lines = {0x5a, 0x30};
     packed.headerPalette = ega.headerPalette;
-    decode(d, packed.bytes());
+    decodeBytes(d, packed.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(getpixel(*d, 0, 0), 5u);
     EXPECT_EQ(getpixel(*d, 1, 0), 10u);
@@ -187,7 +177,7 @@ TEST(PcxReading, SixteenColourLayoutsUseTheHeaderPaletteOrTheEgaColours) {
     packed.bpp = 2;
     packed.width = 5;
     packed.lines = {0x1b, 0x80};
-    decode(d, packed.bytes());
+    decodeBytes(d, packed.bytes());
     ASSERT_NE(d->poi, nullptr);
     for (uint32_t x = 0; x < 5; ++x) {
         EXPECT_EQ(getpixel(*d, int(x), 0), (x < 4 ? x : 2u));
@@ -200,32 +190,32 @@ TEST(PcxReading, EightBitPalettesGreysRgbAndRgba) {
     f.vgaPalette.assign(768, 0);
     f.vgaPalette[200 * 3] = 250;
     OwnedDib d;
-    decode(d, f.bytes());
+    decodeBytes(d, f.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 8);
     EXPECT_EQ(getpixel(*d, 1, 0), 200u);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0xfa0000u);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0xfa0000u);
     // No palette behind the pixels: greys.
     f.vgaPalette.clear();
-    decode(d, f.bytes());
+    decodeBytes(d, f.bytes());
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 1, 1), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 1, 1), 0xffffffu);
     // Three planes: red, green, blue lines; four planes: alpha composed onto white.
     PcxFile rgb;
     rgb.planes = 3;
     rgb.height = 1;
     rgb.lines = {255, 0, 0, 128, 10, 0};
-    decode(d, rgb.bytes());
+    decodeBytes(d, rgb.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xff000au);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x008000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xff000au);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x008000u);
     rgb.planes = 4;
     rgb.lines.insert(rgb.lines.end(), {0, 255});
-    decode(d, rgb.bytes());
+    decodeBytes(d, rgb.bytes());
     ASSERT_NE(d->poi, nullptr);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x008000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x008000u);
 }
 
 TEST(PcxReading, UncompressedFilesAndRunsAcrossScanLines) {
@@ -233,7 +223,7 @@ TEST(PcxReading, UncompressedFilesAndRunsAcrossScanLines) {
     raw.rle = false;
     raw.lines = {0xc5, 0xff, 0x01, 0x02}; // bytes with the run marker bits mean themselves
     OwnedDib d;
-    decode(d, raw.bytes());
+    decodeBytes(d, raw.bytes());
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 0, 0), 0xc5u);
     EXPECT_EQ(getpixel(*d, 1, 0), 0xffu);
@@ -243,7 +233,7 @@ TEST(PcxReading, UncompressedFilesAndRunsAcrossScanLines) {
     run.lines.clear();
     auto bytes = run.bytes();
     bytes.insert(bytes.end(), {0xc3, 0x11, 0x22});
-    decode(d, bytes);
+    decodeBytes(d, bytes);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(getpixel(*d, 1, 0), 0x11u);
     EXPECT_EQ(getpixel(*d, 0, 1), 0x11u);
@@ -257,12 +247,12 @@ TEST(PcxDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     qlytest::makePattern(src, 50, 40, 24, 11);
     const auto good = encode(*src);
     OwnedDib d;
-    decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(good.size() / 2)));
+    decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(good.size() / 2)));
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 3, 0), getpixel(*src, 3, 0));
     EXPECT_EQ(getpixel(*d, 3, 39), 0u);
     for (size_t n : {size_t{100}, size_t{128}, size_t{140}}) {
-        decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)), DIB_PCX);
+        decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)), DIB_PCX);
         EXPECT_EQ(d->poi, nullptr) << n;
         EXPECT_FALSE(DibErrorText(*d).empty()) << n;
     }
@@ -273,7 +263,7 @@ TEST(PcxDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     for (int i = 0; i < 50; ++i) {
         flood.insert(flood.end(), {0xff, 0x42});
     }
-    decode(d, flood);
+    decodeBytes(d, flood);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(getpixel(*d, 1, 1), 0x42u);
 
@@ -286,16 +276,16 @@ TEST(PcxDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     auto huge = patched(8, 0xff);
     huge[9] = 0xff;
     huge[10] = huge[11] = 0xff;
-    decode(d, huge);
+    decodeBytes(d, huge);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß");
     // Scan line planes shorter than a row of pixels.
-    decode(d, patched(66, 10));
+    decodeBytes(d, patched(66, 10));
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Datei ist beschädigt");
     // 4 bits in 3 planes is no PCX layout.
     auto odd = patched(3, 4);
-    decode(d, odd);
+    decodeBytes(d, odd);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Nicht unterstützte Bildvariante");
 }

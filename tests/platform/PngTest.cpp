@@ -10,6 +10,8 @@ using qlytest::OwnedDib;
 
 namespace {
 
+using qlytest::decodeBytes;
+
 struct PngSpec {
     PngSpec(int type, int bitDepth, bool adam7 = false, std::vector<png_color> pal = {},
             std::vector<png_byte> alpha = {}, bool transparentZero = false)
@@ -77,11 +79,6 @@ std::vector<uint8_t> makePng(const PngSpec& s, int w, int h, Sample sample) {
     return out;
 }
 
-void decode(OwnedDib& d, const std::vector<uint8_t>& bytes) {
-    d.reset();
-    OpenDibFromMemory(*d, bytes.data(), bytes.size(), DIB_AUTO);
-}
-
 void rgbAt(const OwnedDib& d, int x, int y, int& r, int& g, int& b) {
     qlytest::pixelRgb(*d, x, y, r, g, b);
 }
@@ -97,7 +94,7 @@ TEST(Png, GreyPicturesKeepOneAndFourBitsAndOthersBecomeEightBitGrey) {
             const auto bytes = makePng({PNG_COLOR_TYPE_GRAY, c.depth, interlace}, 11, 9,
                                        [&](int x, int y, int) { return (x + 3 * y) % (max + 1); });
             OwnedDib d;
-            decode(d, bytes);
+            decodeBytes(d, bytes);
             ASSERT_NE(d->poi, nullptr) << c.depth << DibErrorText(*d);
             EXPECT_EQ(d.bits(), c.bits) << c.depth;
             for (int y = 0; y < 9; ++y) {
@@ -118,7 +115,7 @@ TEST(Png, BilevelScanStaysOneBitWithBlackAndWhiteTable) {
     const auto bytes = makePng({PNG_COLOR_TYPE_GRAY, 1}, 37, 3,
                                [](int x, int, int) { return x % 3 == 0 ? 0u : 1u; });
     OwnedDib d;
-    decode(d, bytes);
+    decodeBytes(d, bytes);
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 1);
     EXPECT_EQ(getpixel(*d, 0, 0), 0u);
@@ -137,7 +134,7 @@ TEST(Png, PalettePicturesKeepTheirIndicesAndColours) {
         const auto bytes = makePng({PNG_COLOR_TYPE_PALETTE, depth, false, pal}, 13, 5,
                                    [&](int x, int y, int) { return unsigned(x * 7 + y) % n; });
         OwnedDib d;
-        decode(d, bytes);
+        decodeBytes(d, bytes);
         ASSERT_NE(d->poi, nullptr) << depth;
         EXPECT_EQ(d.bits(), depth == 2 ? 8 : depth);
         for (int y = 0; y < 5; ++y) {
@@ -159,7 +156,7 @@ TEST(Png, TrueColourAndSixteenBitChannelsBecomeTwentyFourBit) {
             return c == 0 ? max : c == 1 ? unsigned(x) * max / 6 : unsigned(y) * max / 3;
         });
         OwnedDib d;
-        decode(d, bytes);
+        decodeBytes(d, bytes);
         ASSERT_NE(d->poi, nullptr);
         EXPECT_EQ(d.bits(), 24);
         int r, g, b;
@@ -185,7 +182,7 @@ TEST(Png, AlphaIsComposedOntoWhite) {
             return 0u; // black
         });
         OwnedDib d;
-        decode(d, rgba);
+        decodeBytes(d, rgba);
         ASSERT_NE(d->poi, nullptr);
         EXPECT_EQ(d.bits(), 24);
         int r, g, b;
@@ -199,7 +196,7 @@ TEST(Png, AlphaIsComposedOntoWhite) {
         const auto ga = makePng({PNG_COLOR_TYPE_GRAY_ALPHA, depth}, 2, 1, [&](int x, int, int c) {
             return c == 0 ? 0u : x == 0 ? 0u : max;
         });
-        decode(d, ga);
+        decodeBytes(d, ga);
         ASSERT_NE(d->poi, nullptr);
         EXPECT_EQ(d.bits(), 8);
         rgbAt(d, 0, 0, r, g, b);
@@ -212,7 +209,7 @@ TEST(Png, AlphaIsComposedOntoWhite) {
         {PNG_COLOR_TYPE_PALETTE, 8, false, {png_color{0, 0, 0}, png_color{0, 0, 255}}, {0, 255}}, 2,
         1, [](int x, int, int) { return unsigned(x); });
     OwnedDib d;
-    decode(d, palTrns);
+    decodeBytes(d, palTrns);
     ASSERT_NE(d->poi, nullptr);
     int r, g, b;
     rgbAt(d, 0, 0, r, g, b);
@@ -222,7 +219,7 @@ TEST(Png, AlphaIsComposedOntoWhite) {
     EXPECT_EQ(r, 0);
     const auto greyTrns = makePng({PNG_COLOR_TYPE_GRAY, 1, false, {}, {}, true}, 2, 1,
                                   [](int x, int, int) { return unsigned(x); });
-    decode(d, greyTrns);
+    decodeBytes(d, greyTrns);
     ASSERT_NE(d->poi, nullptr);
     rgbAt(d, 0, 0, r, g, b);
     EXPECT_EQ(r, 255); // the transparent black pixel is paper
@@ -235,7 +232,7 @@ TEST(Png, OurWriterRoundTripsEveryDepthLosslessly) {
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(SaveDibToMemory(*src, DIB_PNG, bytes)) << DibLastError();
         OwnedDib back;
-        decode(back, bytes);
+        decodeBytes(back, bytes);
         ASSERT_NE(back->poi, nullptr);
         for (int y = 0; y < 6; ++y) {
             for (int x = 0; x < 19; ++x) {

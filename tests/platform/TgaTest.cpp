@@ -12,21 +12,11 @@ using qlytest::TempDir;
 
 namespace {
 
-void decode(OwnedDib& d, const std::vector<uint8_t>& bytes, int format = DIB_AUTO) {
-    d.reset();
-    OpenDibFromMemory(*d, bytes.data(), bytes.size(), format);
-}
+using qlytest::decodeBytes;
+using qlytest::rgbHex;
 
 std::vector<uint8_t> encode(const dib& d, int format = DIB_TGA) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(SaveDibToMemory(d, format, out)) << DibLastError();
-    return out;
-}
-
-uint32_t rgbAt(const OwnedDib& d, int x, int y) {
-    int r, g, b;
-    qlytest::pixelRgb(*d, x, y, r, g, b);
-    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+    return qlytest::encodeAs(d, format);
 }
 
 // A hand-made TGA: header fields, colour map bytes and the pixel data as given (already
@@ -91,7 +81,7 @@ TEST(TgaRoundTrip, EveryDepthComesBackWithItsColours) {
             EXPECT_EQ(bytes[2], c.type);
             EXPECT_EQ(bytes[16], c.depth);
             OwnedDib back;
-            decode(back, bytes);
+            decodeBytes(back, bytes);
             ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
             EXPECT_EQ(back.bits(), c.readBits);
             EXPECT_EQ(back.width(), width);
@@ -116,7 +106,7 @@ TEST(TgaRoundTrip, GreyPicturesAreWrittenAsGreyAndFlatOnesShrink) {
     EXPECT_EQ(bytes[1], 0); // no colour map
     EXPECT_LT(bytes.size(), 300u * 40 / 8);
     OwnedDib back;
-    decode(back, bytes);
+    decodeBytes(back, bytes);
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(qlytest::pixelDifferences(*grey, *back), 0);
 }
@@ -136,7 +126,7 @@ TEST(TgaReading, AllFourOriginsPlaceThePixelsRight) {
         f.descriptor = c.descriptor;
         f.data = pixels;
         OwnedDib d;
-        decode(d, f.bytes());
+        decodeBytes(d, f.bytes());
         ASSERT_NE(d->poi, nullptr) << c.descriptor << DibErrorText(*d);
         EXPECT_EQ(getpixel(*d, 0, 0), c.topLeft) << c.descriptor;
         EXPECT_EQ(getpixel(*d, 1, 0), c.topRight) << c.descriptor;
@@ -156,7 +146,7 @@ TEST(TgaReading, RunLengthPacketsMayCrossRowsAndExtraPixelsAreDropped) {
     // beyond the end of the picture.
     f.data = {0x83, 50, 0x01, 60, 70, 0xe3, 90};
     OwnedDib d;
-    decode(d, f.bytes(), DIB_TGA);
+    decodeBytes(d, f.bytes(), DIB_TGA);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 2, 0), 50u);
     EXPECT_EQ(getpixel(*d, 0, 1), 50u);
@@ -172,20 +162,20 @@ TEST(TgaReading, AlphaIsComposedOntoWhiteOnlyWhenItMeansSomething) {
     f.descriptor = 8;                                  // 8 alpha bits
     f.data = {0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 128}; // black: clear, opaque, half
     OwnedDib d;
-    decode(d, f.bytes());
+    decodeBytes(d, f.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x000000u);
-    EXPECT_NEAR(int(rgbAt(d, 2, 0) & 0xff), 127, 1);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x000000u);
+    EXPECT_NEAR(int(rgbHex(d, 2, 0) & 0xff), 127, 1);
     // Alpha zero everywhere, or no alpha bits declared: the fourth byte is not alpha.
     f.data = {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0};
-    decode(d, f.bytes());
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x1e140au);
+    decodeBytes(d, f.bytes());
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x1e140au);
     f.descriptor = 0;
     f.data[3] = 0x40;
-    decode(d, f.bytes());
-    EXPECT_EQ(rgbAt(d, 0, 0), 0x1e140au);
+    decodeBytes(d, f.bytes());
+    EXPECT_EQ(rgbHex(d, 0, 0), 0x1e140au);
     // Grey with alpha.
     TgaFile g;
     g.type = 3;
@@ -194,11 +184,11 @@ TEST(TgaReading, AlphaIsComposedOntoWhiteOnlyWhenItMeansSomething) {
     g.height = 1;
     g.descriptor = 8;
     g.data = {0, 0, 0, 255};
-    decode(d, g.bytes());
+    decodeBytes(d, g.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 8);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x000000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x000000u);
 }
 
 TEST(TgaReading, ColourMapsWithOffsetsSixteenBitEntriesAndIndices) {
@@ -213,31 +203,31 @@ TEST(TgaReading, ColourMapsWithOffsetsSixteenBitEntriesAndIndices) {
     f.cmap = {0x00, 0x7c, 0x1f, 0x00};
     f.data = {5, 6, 0};
     OwnedDib d;
-    decode(d, f.bytes());
+    decodeBytes(d, f.bytes());
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(d.bits(), 8);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xff0000u);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x0000ffu);
-    EXPECT_EQ(rgbAt(d, 2, 0), 0x000000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xff0000u);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x0000ffu);
+    EXPECT_EQ(rgbHex(d, 2, 0), 0x000000u);
     // 16-bit indices give a true-colour bitmap; an index past the map is black.
     f.depth = 16;
     f.cmFirst = 0;
     f.cmEntrySize = 24;
     f.cmap = {0, 255, 0, 255, 255, 255};
     f.data = {1, 0, 0, 0, 0xff, 0xff};
-    decode(d, f.bytes());
+    decodeBytes(d, f.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 24);
-    EXPECT_EQ(rgbAt(d, 0, 0), 0xffffffu);
-    EXPECT_EQ(rgbAt(d, 1, 0), 0x00ff00u);
-    EXPECT_EQ(rgbAt(d, 2, 0), 0x000000u);
+    EXPECT_EQ(rgbHex(d, 0, 0), 0xffffffu);
+    EXPECT_EQ(rgbHex(d, 1, 0), 0x00ff00u);
+    EXPECT_EQ(rgbHex(d, 2, 0), 0x000000u);
     // 15-bit true colour stays a 16-bit bitmap without the attribute bit.
     TgaFile t;
     t.depth = 15;
     t.width = 1;
     t.height = 1;
     t.data = {0xe0, 0x83};
-    decode(d, t.bytes());
+    decodeBytes(d, t.bytes());
     ASSERT_NE(d->poi, nullptr);
     EXPECT_EQ(d.bits(), 16);
     EXPECT_EQ(getpixel(*d, 0, 0), 0x03e0u);
@@ -252,27 +242,27 @@ TEST(TgaDamage, CutOffAndHostileFilesGiveAPartialPictureOrAReason) {
     OwnedDib d;
     // Half the data: the bottom rows are there (bottom-up file), the rest stays black.
     std::vector<uint8_t> half(good.begin(), good.begin() + long(good.size() / 2));
-    decode(d, half, DIB_TGA);
+    decodeBytes(d, half, DIB_TGA);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(getpixel(*d, 5, 29), getpixel(*src, 5, 29));
     EXPECT_EQ(getpixel(*d, 5, 0), 0u);
     // Header only, or cut inside the first row: nothing to show.
     for (size_t n : {size_t{10}, size_t{18}, size_t{40}}) {
-        decode(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)), DIB_TGA);
+        decodeBytes(d, std::vector<uint8_t>(good.begin(), good.begin() + long(n)), DIB_TGA);
         EXPECT_EQ(d->poi, nullptr) << n;
         EXPECT_EQ(DibErrorText(*d), "Datei ist beschädigt") << n;
     }
     // Declared 65535 x 65535: refused before anything is allocated.
     auto huge = good;
     huge[12] = huge[13] = huge[14] = huge[15] = 0xff;
-    decode(d, huge, DIB_TGA);
+    decodeBytes(d, huge, DIB_TGA);
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Bild ist zu groß");
     // Types and layouts this reader does not know.
     for (auto patch : {std::pair<int, int>{2, 32}, {2, 0}, {16, 12}, {17, 0x80}, {1, 7}}) {
         auto bad = good;
         bad[size_t(patch.first)] = uint8_t(patch.second);
-        decode(d, bad, DIB_TGA);
+        decodeBytes(d, bad, DIB_TGA);
         EXPECT_EQ(d->poi, nullptr) << patch.first;
         EXPECT_FALSE(DibErrorText(*d).empty());
     }
@@ -285,11 +275,11 @@ TEST(TgaDetection, FindsTgaByContentButNeverTakesOtherFormatsForIt) {
     qlytest::makePattern(src, 20, 10, 8, 4);
     auto tga = encode(*src);
     OwnedDib d;
-    decode(d, tga);
+    decodeBytes(d, tga);
     ASSERT_NE(d->poi, nullptr);
     // Without the 2.0 footer (a TGA 1.0 file) it is still found, since all its pixels are there.
     tga.resize(tga.size() - 26);
-    decode(d, tga);
+    decodeBytes(d, tga);
     ASSERT_NE(d->poi, nullptr) << DibErrorText(*d);
     EXPECT_EQ(qlytest::colourDifferences(*src, *d), 0);
     // Files of every other format we write are never taken for TGA.
@@ -305,7 +295,7 @@ TEST(TgaDetection, FindsTgaByContentButNeverTakesOtherFormatsForIt) {
         }
     }
     const std::string text = "Dear reader, this is a plain text file and no picture at all.\n";
-    decode(d, std::vector<uint8_t>(text.begin(), text.end()));
+    decodeBytes(d, std::vector<uint8_t>(text.begin(), text.end()));
     EXPECT_EQ(d->poi, nullptr);
     EXPECT_EQ(DibErrorText(*d), "Unbekanntes Dateiformat");
 }
