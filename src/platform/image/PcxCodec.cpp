@@ -282,14 +282,9 @@ void readPcx(const uint8_t* data, size_t size, DibHolder& out) {
 }
 
 void writePcx(const dib& in, std::vector<uint8_t>& out) {
+    checkWritable(in);
     const BITMAPINFOHEADER& bh = in.pmi->bmiHeader;
     const int bits = bh.biBitCount;
-    if (bh.biWidth <= 0 || bh.biHeight <= 0) {
-        fail(kErrEmpty);
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        fail(kErrDepth);
-    }
     const int64_t w = bh.biWidth;
     const int64_t h = bh.biHeight;
     const int bpp = bits <= 4 ? 1 : 8;

@@ -399,14 +399,9 @@ void readTga(const uint8_t* data, size_t size, DibHolder& out) {
 }
 
 void writeTga(const dib& in, std::vector<uint8_t>& out) {
+    checkWritable(in);
     const BITMAPINFOHEADER& bh = in.pmi->bmiHeader;
     const int bits = bh.biBitCount;
-    if (bh.biWidth <= 0 || bh.biHeight <= 0) {
-        fail(kErrEmpty);
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        fail(kErrDepth);
-    }
     const int32_t w = bh.biWidth;
     const int32_t h = bh.biHeight;
     const bool grey = isGreyRamp(in);
