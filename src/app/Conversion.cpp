@@ -15,16 +15,12 @@
 #include <new>
 #include <thread>
 
-ConversionResult runConversion(const std::vector<std::string>& args,
-                               const ExportSettings& settings,
-                               const std::function<void()>& processEvents) {
+ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
+                               const ExportSettings& settings, const ExportCallbacks& callbacks) {
     ConversionResult result;
     if (args.empty()) {
         return result;
     }
-    void* abild = nullptr;
-    TDynaArray bilder(sizeof(dib), &abild);
-    bilder.buffersize = 100;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
     // message, in that order.
@@ -51,25 +47,17 @@ ConversionResult runConversion(const std::vector<std::string>& args,
         } else {
             ++result.picturesFailed;
         }
-        if (processEvents) {
-            processEvents();
+        if (callbacks.processEvents) {
+            callbacks.processEvents();
         }
     }
     try {
-        ExportCallbacks callbacks;
-        callbacks.processEvents = processEvents;
-        const ExportOutcome outcome =
-            CreateThePDF(bilder, settings, args.back(), false, callbacks);
+        const ExportOutcome outcome = CreateThePDF(bilder, settings, args.back(), false, callbacks);
         result.pdfWritten = outcome.written;
     } catch (const qly::IoError& e) {
         result.writeError = e.what();
     } catch (const std::bad_alloc&) {
         result.writeError = "Nicht genug Arbeitsspeicher.";
     }
-    bilder.First();
-    while (bilder.WhileNext()) {
-        freedib(*static_cast<dib*>(abild));
-    }
-    bilder.Clear();
     return result;
 }

@@ -4,6 +4,7 @@
 // settings. Shared by the window (started from its show handler) and the run without a display.
 
 #include "app/KeptSettings.h"
+#include "export/CreateThePDF.h"
 
 #include <functional>
 #include <string>
@@ -19,9 +20,13 @@ struct ConversionResult {
     int exitStatus() const { return picturesFailed == 0 && pdfWritten ? 0 : 1; }
 };
 
-// Runs the conversion for `args` (at least one: the last is the PDF file). Messages go through
-// the message sink; a write error of the PDF writer is caught and returned in writeError (the
-// writer has removed the incomplete file). The pages are released before it returns.
-ConversionResult runConversion(const std::vector<std::string>& args,
+class TDynaArray;
+
+// Runs the conversion for `args` (at least one: the last is the PDF file): the pictures are
+// appended to `bilder` (records of type dib), then every page of `bilder` is written. Messages go
+// through the message sink; a write error of the PDF writer is caught and returned in writeError
+// (the writer has removed the incomplete file). The pages stay in `bilder`. `callbacks` are
+// the export's; processEvents is also called after each picture is added.
+ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
-                               const std::function<void()>& processEvents = {});
+                               const ExportCallbacks& callbacks = {});

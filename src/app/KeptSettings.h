@@ -23,10 +23,10 @@ struct WindowPlacement {
 };
 
 struct MainFormSettings {
-    ExportSettings exportSettings;     // BorderCheck is not kept
+    ExportSettings exportSettings; // BorderCheck is not kept
     bool SingleImageCheck = false;
     bool ScanUsingWIAChecked = true;
-    bool ShowPDFCheck = true;          // not kept
+    bool ShowPDFCheck = true; // not kept
     WindowPlacement placement;
 };
 

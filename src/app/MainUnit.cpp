@@ -1,30 +1,81 @@
 #include "app/MainUnit.h"
 
 #include "acquire/AddPicture.h"
+#include "acquire/SavePicture.h"
+#include "app/AboutBoxUnit.h"
 #include "app/Conversion.h"
+#include "app/FormParts.h"
+#include "app/ProgressPanel.h"
+#include "app/VerschrankFUnit.h"
 #include "document/Dib.h"
+#include "document/PageList.h"
 #include "export/CreateThePDF.h"
+#include "imaging/Rotate.h"
+#include "platform/GrafikRW3.h"
+#include "platform/IoError.h"
 #include "platform/Random.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// The application's title, the caption of the messages of errors that end a command.
+constexpr const char* kApplicationTitle = "Quillory 1.6";
+
+constexpr int kClientWidth = 734;
+constexpr int kClientHeight = 474;
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
 
 TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     : args_(std::move(args)), settingsFile_(std::move(settingsFile)) {
     setObjectName("MainForm");
-    setWindowTitle(QString::fromUtf8("Torvand Quillory 1.7"));
-    resize(734, 474);
+    setWindowTitle(QStringLiteral("Torvand Quillory 1.7"));
     progpath = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
     if (progpath.empty() || progpath.back() != '/') {
         progpath += '/';
     }
     qly::Randomize();
     bilder.buffersize = 100;
+    adib = 1;
+    buildWindow();
+    connectCommands();
+    VerschrankForm = new TVerschrankForm(this);
+    resize(kClientWidth, kClientHeight);
+    setDialogParent(this);
     previousSink_ = qly::setMessageSink(&sink_);
 }
 
@@ -32,60 +83,195 @@ TMainForm::~TMainForm() {
     if (!saved_) {
         saveSettings();
     }
-    bilder.First();
-    while (bilder.WhileNext()) {
-        freedib(*static_cast<dib*>(abild));
-    }
-    bilder.Clear();
+    // FormDestroy: every page's picture is released with the array.
+    releaseAllPages(bilder);
     qly::setMessageSink(previousSink_);
+    setDialogParent(nullptr);
 }
 
-void TMainForm::AddPicture_(const std::string& fileName) { ::AddPicture_(bilder, fileName); }
+void TMainForm::buildWindow() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(4, 4, 4, 0);
 
-void TMainForm::CreateThePDF(const std::string& fname) {
-    ::CreateThePDF(bilder, settings.exportSettings, fname, batchmode,
-                   ExportCallbacks{{}, [] { QCoreApplication::processEvents(); }});
+    auto* top = new QHBoxLayout;
+    auto flat = [&](QToolButton*& b, const char* name, const QString& caption, const QString& hint,
+                    QStyle::StandardPixmap icon) {
+        b = new QToolButton(central);
+        b->setObjectName(name);
+        b->setText(caption);
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        top->addWidget(b);
+    };
+    flat(NewBtn, "NewBtn", tr("&Neu"), tr("Neues Dokument"), QStyle::SP_FileIcon);
+    flat(OpenBtn, "OpenBtn", tr("Ö&ffnen..."), tr("Dokument öffnen..."),
+         QStyle::SP_DialogOpenButton);
+    flat(SaveAsBtn, "SaveAsBtn", tr("&Speichern unter..."), tr("Dokument speichern unter..."),
+         QStyle::SP_DialogSaveButton);
+    top->addStretch();
+    column->addLayout(top);
+
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->addTab(buildScanTab(), tr("Dokumente scannen"));
+    PageControl1->addTab(buildSortTab(), tr("Sortieren"));
+    PageControl1->addTab(buildSettingsTab(), tr("Einstellungen"));
+    PageControl1->addTab(buildPdfTab(), tr("PDF-Datei erzeugen"));
+    column->addWidget(PageControl1, 1);
+
+    auto* bottom = new QHBoxLayout;
+    wwwBtn = formparts::button(central, "wwwBtn", QString::fromLatin1(kHomepageCaption),
+                               tr("Auf zur Torvand Homepage..."));
+    wwwBtn->setFlat(true);
+    wwwBtn->setCursor(Qt::PointingHandCursor);
+    UeberBtn = formparts::button(central, "UeberBtn", tr("Über..."));
+    EndeBtn = formparts::button(central, "EndeBtn", tr("Ende"));
+    bottom->addWidget(wwwBtn);
+    bottom->addStretch();
+    bottom->addWidget(UeberBtn);
+    bottom->addWidget(EndeBtn);
+    column->addLayout(bottom);
+    setCentralWidget(central);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusPanel0 = new QLabel(StatusBar1);
+    StatusPanel0->setObjectName("StatusPanel0");
+    StatusPanel0->setFixedWidth(250);
+    StatusPanel1 = new ProgressPanel(StatusBar1, [this](QPainter& p, const QRect& r) {
+        StatusBar1DrawPanel(p,
+                            TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    });
+    StatusBar1->addWidget(StatusPanel0);
+    StatusBar1->addWidget(StatusPanel1);
+    setStatusBar(StatusBar1);
+}
+
+void TMainForm::connectCommands() {
+    auto on = [this](QAbstractButton* b, void (TMainForm::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    on(OpenPicsBtn, &TMainForm::OpenPicsBtnClick);
+    on(DelBtn, &TMainForm::DelBtnClick);
+    on(SavePicBtn, &TMainForm::SavePicBtnClick);
+    on(BitBtn1, &TMainForm::SavePDFBtnClick);
+    on(SavePDFBtn, &TMainForm::SavePDFBtnClick);
+    on(BatchBtn, &TMainForm::BatchBtnClick);
+    on(RotLeftBtn, &TMainForm::RotLeftBtnClick);
+    on(RorRightBtn, &TMainForm::RorRightBtnClick);
+    on(NachVornBtn, &TMainForm::NachVornBtnClick);
+    on(NachHintenBtn, &TMainForm::NachHintenBtnClick);
+    on(DelFotoBtn, &TMainForm::DelFotoBtnClick);
+    on(VerschrankBtn, &TMainForm::VerschrankBtnClick);
+    on(wwwBtn, &TMainForm::wwwBtnClick);
+    on(UeberBtn, &TMainForm::ueberbtnClick);
+    on(EndeBtn, &TMainForm::EndeBtnClick);
+    connect(PageEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+}
+
+// ---- kept settings --------------------------------------------------------------------------
+
+MainFormSettings TMainForm::readControls() const {
+    MainFormSettings s;
+    ExportSettings& e = s.exportSettings;
+    e.BreitEd = BreitEd->value();
+    e.HochEd = HochEd->value();
+    e.BorderCheck = BorderCheck->isChecked();
+    e.RandHEd = RandHEd->value();
+    e.RandVEd = RandVEd->value();
+    e.ZentCheck = ZentCheck->isChecked();
+    e.MaxSizeCheck = MaxSizeCheck->isChecked();
+    e.RelSizeCheck = RelSizeCheck->isChecked();
+    e.setpaperheichec = setpaperheichec->isChecked();
+    e.UsePageSizeFromPicChecked = UsePageSizeFromPicChecked->isChecked();
+    e.ScanResEd = ScanResEd->value();
+    e.JpegEd = JpegEd->value();
+    e.Jpeg2000ED = Jpeg2000ED->value();
+    e.JPEG2000 = JPEG2000->isChecked();
+    s.SingleImageCheck = SingleImageCheck->isChecked();
+    s.ScanUsingWIAChecked = ScanUsingWIAChecked->isChecked();
+    s.ShowPDFCheck = ShowPDFCheck->isChecked();
+    return s;
+}
+
+void TMainForm::applyToControls(const MainFormSettings& s) {
+    const ExportSettings& e = s.exportSettings;
+    BreitEd->setValue(e.BreitEd);
+    HochEd->setValue(e.HochEd);
+    BorderCheck->setChecked(e.BorderCheck);
+    RandHEd->setValue(e.RandHEd);
+    RandVEd->setValue(e.RandVEd);
+    ZentCheck->setChecked(e.ZentCheck);
+    // The two size modes are one exclusive pair: checking one clears the other.
+    if (e.RelSizeCheck) {
+        RelSizeCheck->setChecked(true);
+    } else if (e.MaxSizeCheck) {
+        MaxSizeCheck->setChecked(true);
+    }
+    setpaperheichec->setChecked(e.setpaperheichec);
+    UsePageSizeFromPicChecked->setChecked(e.UsePageSizeFromPicChecked);
+    ScanResEd->setValue(static_cast<int>(std::clamp(e.ScanResEd, 10.0, 10000.0)));
+    JpegEd->setValue(static_cast<int>(std::clamp(e.JpegEd, 1.0, 100.0)));
+    Jpeg2000ED->setValue(e.Jpeg2000ED);
+    JPEG2000->setChecked(e.JPEG2000);
+    SingleImageCheck->setChecked(s.SingleImageCheck);
+    ScanUsingWIAChecked->setChecked(s.ScanUsingWIAChecked);
+    ShowPDFCheck->setChecked(s.ShowPDFCheck);
 }
 
 void TMainForm::restoreSettings() {
+    MainFormSettings s = readControls();
+    // An empty rectangle marks "no stored position", so a window kept at (0, 0) is restored.
+    std::fill(std::begin(s.placement.NormPos), std::end(s.placement.NormPos), 0);
     std::string error;
-    if (!loadMainFormSettings(settings, settingsFile_, error)) {
-        qly::messageSink().showMessage("", error, qly::MessageIcon::Error);
-    }
-    const WindowPlacement& p = settings.placement;
-    if (p.NormPos[2] > p.NormPos[0] && p.NormPos[3] > p.NormPos[1] &&
-        !(p.NormPos[0] == 0 && p.NormPos[1] == 0)) {
-        setGeometry(p.NormPos[0], p.NormPos[1], p.NormPos[2] - p.NormPos[0],
-                    p.NormPos[3] - p.NormPos[1]);
+    const bool ok = loadMainFormSettings(s, settingsFile_, error);
+    applyToControls(s);
+    const WindowPlacement& p = s.placement;
+    if (p.NormPos[2] > p.NormPos[0] && p.NormPos[3] > p.NormPos[1]) {
+        // The position is the frame's, the size the client area's.
+        move(p.NormPos[0], p.NormPos[1]);
+        resize(p.NormPos[2] - p.NormPos[0], p.NormPos[3] - p.NormPos[1]);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // First start: centred on the screen.
-        QRect r(0, 0, 734, 474);
+        QRect r(0, 0, kClientWidth, kClientHeight);
         r.moveCenter(screen->availableGeometry().center());
         setGeometry(r);
     }
     if (p.ShowCmd == 3) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
+    if (!ok) {
+        showError(error);
+    }
 }
 
 void TMainForm::saveSettings() {
-    WindowPlacement& p = settings.placement;
+    MainFormSettings s = readControls();
+    WindowPlacement& p = s.placement;
+    // The frame's position and the client area's size, as they are restored.
     const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
-    p.NormPos[0] = g.left();
-    p.NormPos[1] = g.top();
-    p.NormPos[2] = g.left() + g.width();
-    p.NormPos[3] = g.top() + g.height();
+    const QPoint at = isMaximized() || isMinimized() ? g.topLeft() : pos();
+    p.NormPos[0] = at.x();
+    p.NormPos[1] = at.y();
+    p.NormPos[2] = at.x() + g.width();
+    p.NormPos[3] = at.y() + g.height();
     p.ShowCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
     p.Visible = isVisible();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         p.PixelsPerInch = static_cast<int>(screen->logicalDotsPerInch());
     }
-    std::string error;
-    if (!saveMainFormSettings(settings, settingsFile_, error)) {
-        qly::messageSink().showMessage("", error, qly::MessageIcon::Error);
-    }
     saved_ = true;
+    std::string error;
+    if (!saveMainFormSettings(s, settingsFile_, error)) {
+        showError(error);
+    }
 }
+
+// ---- start and end ----------------------------------------------------------------------------
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -102,19 +288,308 @@ void TMainForm::FormShow() {
     if (args_.empty()) {
         return;
     }
-    const ConversionResult r = runConversion(args_, settings.exportSettings,
-                                             [] { QCoreApplication::processEvents(); });
+    setBusy(true);
+    ExportCallbacks callbacks;
+    callbacks.progress = [this](int p) { ProgressBar1->setValue(p); };
+    callbacks.processEvents = [this] {
+        showLastPage();
+        QCoreApplication::processEvents();
+    };
+    const ConversionResult r =
+        runConversion(bilder, args_, readControls().exportSettings, callbacks);
+    setBusy(false);
+    showLastPage();
     conversionStatus_ = r.exitStatus();
     if (!r.writeError.empty()) {
-        // The window stays open after a write error, so the user sees what happened.
-        qly::messageSink().showMessage("", r.writeError, qly::MessageIcon::Error);
+        // The window stays open with the pages, so the user sees what happened and can try
+        // again.
+        showError(r.writeError);
         return;
     }
-    saveSettings();
     QCoreApplication::exit(conversionStatus_);
 }
 
+bool TMainForm::FormCloseQuery() {
+    return dialogs().messageBox(
+               "Programm beenden",
+               "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!",
+               qly::MessageIcon::Information, DialogButtons::OkCancel) == DialogAnswer::Ok;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!closeGranted_ && !FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    if (busy_) {
+        // An export is running on this thread below us: the window closes once it has ended.
+        closeGranted_ = true;
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     saveSettings();
     event->accept();
+}
+
+void TMainForm::EndeBtnClick() {
+    close();
+}
+
+void TMainForm::showError(const std::string& text) {
+    dialogs().messageBox(kApplicationTitle, text, qly::MessageIcon::Error, DialogButtons::Ok);
+}
+
+void TMainForm::setBusy(bool on) {
+    busy_ = on;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             NewBtn, OpenBtn, SaveAsBtn, OpenPicsBtn, DelBtn, SavePicBtn, BitBtn1, SavePDFBtn,
+             BatchBtn, RotLeftBtn, RorRightBtn, NachVornBtn, NachHintenBtn, DelFotoBtn,
+             VerschrankBtn}) {
+        w->setEnabled(!on);
+    }
+    if (!on && closePending_) {
+        closePending_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
+}
+
+// ---- progress panel ---------------------------------------------------------------------------
+
+void TMainForm::StatusBar1DrawPanel(QPainter& painter, const TRect& rect) {
+    const int32_t split = rect.left + (rect.right - rect.left) * StatusPosition / 100;
+    if (split > rect.left) {
+        painter.fillRect(QRect(rect.left, rect.top, split - rect.left, rect.bottom - rect.top),
+                         QColor(0, 0, 128));
+    }
+    if (rect.right > split) {
+        painter.fillRect(QRect(split, rect.top, rect.right - split, rect.bottom - rect.top),
+                         StatusBar1->palette().color(QPalette::Button));
+    }
+    sbrect = rect;
+}
+
+void TMainForm::SBarPaintMore() {
+    const int32_t split = sbrect.left + (sbrect.right - sbrect.left) * StatusPosition / 100;
+    if (split > sbrect.left) {
+        StatusPanel1->repaint(
+            QRect(sbrect.left, sbrect.top, split - sbrect.left, sbrect.bottom - sbrect.top));
+    }
+}
+
+void TMainForm::SetProStatus(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    if (percent < StatusPosition) {
+        StatusPosition = percent;
+        StatusBar1->repaint();
+    } else {
+        StatusPosition = percent;
+        SBarPaintMore();
+    }
+}
+
+// ---- pages ------------------------------------------------------------------------------------
+
+void TMainForm::PaintBox1Paint() {
+    PaintBox1->update();
+}
+
+void TMainForm::PaintBox2Paint() {
+    PaintBox2->update();
+}
+
+void TMainForm::RefreshPageCounter() {
+    const int count = static_cast<int>(std::min<uint32_t>(bilder.count, 0x7fffffff));
+    Label2->setText(tr("von ") + QString::number(count));
+    if (PageEd->value() > count) {
+        PageEd->setValue(count);
+    }
+    // The field never goes below 1; with no pages it shows 1 and the views show no page.
+    PageEd->setMaximum(std::max(count, 1));
+}
+
+void TMainForm::showLastPage() {
+    const int count = static_cast<int>(std::min<uint32_t>(bilder.count, 0x7fffffff));
+    Label2->setText(tr("von ") + QString::number(count));
+    PageEd->setMaximum(std::max(count, 1));
+    PageEd->setValue(count);
+}
+
+void TMainForm::AddPicture_(const std::string& fileName) {
+    if (::AddPicture_(bilder, fileName)) {
+        showLastPage();
+        PaintBox1Paint();
+        PaintBox2Paint();
+    }
+}
+
+void TMainForm::OpenPicsBtnClick() {
+    FileDialogOptions o;
+    o.filter = GetDIBOpenFilter();
+    o.multiSelect = true;
+    const FileDialogResult r = dialogs().openFiles(o);
+    if (!r.accepted) {
+        return;
+    }
+    for (const std::string& file : r.files) {
+        AddPicture_(file);
+    }
+}
+
+void TMainForm::SavePicBtnClick() {
+    SetJPEGQual(JpegEd->value());
+    SetJPEG2000Qual(static_cast<int32_t>(std::trunc(Jpeg2000ED->value() * 100)));
+    const int64_t k = PageEd->value();
+    if (k < 1 || k > int64_t{bilder.count}) {
+        return;
+    }
+    dib page{};
+    std::memcpy(&page, bilder.GetObject(static_cast<uint32_t>(k - 1)), sizeof page);
+    FileDialogOptions o;
+    o.filter = GetDIBSaveFilter();
+    const FileDialogResult r = dialogs().saveFile(o);
+    if (!r.accepted) {
+        return;
+    }
+    SavePicture(page, nameWithSaveExtension(r.files.front(), r.filterIndex),
+                saveFormatCode(r.filterIndex));
+}
+
+void TMainForm::DelBtnClick() {
+    const int64_t n = PageEd->value();
+    if (n < 1 || n > int64_t{bilder.count}) {
+        return;
+    }
+    if (dialogs().messageBox("Bild löschen",
+                             "Wollen Sie das aktuelle Bild tatsächlich unwiderruflich aus dem "
+                             "Dokument löschen?",
+                             qly::MessageIcon::Question,
+                             DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
+        return;
+    }
+    deletePage(bilder, n);
+    RefreshPageCounter();
+    PaintBox1Paint();
+    PaintBox2Paint();
+}
+
+void TMainForm::DelFotoBtnClick() {
+    if (!deletePage(bilder, adib)) {
+        return;
+    }
+    PaintBox2Paint();
+    RefreshPageCounter();
+    PaintBox1Paint();
+}
+
+void TMainForm::NachVornBtnClick() {
+    if (movePageForward(bilder, adib)) {
+        PaintBox2Paint();
+    }
+}
+
+void TMainForm::NachHintenBtnClick() {
+    if (movePageBack(bilder, adib)) {
+        PaintBox2Paint();
+    }
+}
+
+void TMainForm::VerschrankBtnClick() {
+    VerschrankForm->MitteEd->setValue(interleavePreset(bilder.count));
+    if (!dialogs().execDialog(*VerschrankForm)) {
+        return;
+    }
+    if (!interleavePages(bilder, VerschrankForm->MitteEd->value())) {
+        showError("Nicht genug Arbeitsspeicher, um die Seiten zu verschränken.");
+        return;
+    }
+    PaintBox2Paint();
+    PaintBox1Paint();
+}
+
+void TMainForm::rotate(bool left) {
+    if (rotatePage(bilder, PageEd->value(), left ? RotateDirection::Left : RotateDirection::Right,
+                   [this](int p) { SetProStatus(p); })) {
+        PaintBox1Paint();
+        PaintBox2Paint();
+    }
+}
+
+void TMainForm::RotLeftBtnClick() {
+    rotate(true);
+}
+
+void TMainForm::RorRightBtnClick() {
+    rotate(false);
+}
+
+// ---- export -----------------------------------------------------------------------------------
+
+bool TMainForm::CreateThePDF(const std::string& fname) {
+    ExportCallbacks callbacks;
+    callbacks.progress = [this](int p) { ProgressBar1->setValue(p); };
+    callbacks.processEvents = [] { QCoreApplication::processEvents(); };
+    return ::CreateThePDF(bilder, readControls().exportSettings, fname, batchmode, callbacks)
+        .written;
+}
+
+bool TMainForm::runExport(const std::string& fname) {
+    setBusy(true);
+    bool written = false;
+    try {
+        written = CreateThePDF(fname);
+    } catch (const qly::IoError& e) {
+        showError(e.what());
+    } catch (const std::bad_alloc&) {
+        showError("Nicht genug Arbeitsspeicher.");
+    }
+    setBusy(false);
+    return written;
+}
+
+namespace {
+
+FileDialogOptions pdfDialog() {
+    FileDialogOptions o;
+    o.filter = "PDF-Dateien (*.pdf)|*.pdf";
+    o.defaultExt = "pdf";
+    o.overwritePrompt = true;
+    return o;
+}
+
+} // namespace
+
+void TMainForm::SavePDFBtnClick() {
+    const FileDialogResult r = dialogs().saveFile(pdfDialog());
+    if (!r.accepted) {
+        return;
+    }
+    // The PDF is shown only when it was written: there is nothing to show after a failure.
+    if (runExport(r.files.front()) && ShowPDFCheck->isChecked()) {
+        OpenPDFFileInDefaultApplication(r.files.front());
+    }
+}
+
+void TMainForm::BatchBtnClick() {
+    const FileDialogResult r = dialogs().saveFile(pdfDialog());
+    if (!r.accepted) {
+        return;
+    }
+    batchmode = true;
+    runExport(r.files.front());
+    batchmode = false;
+}
+
+void TMainForm::OpenPDFFileInDefaultApplication(const std::string& fname) {
+    dialogs().openUrl(
+        QUrl::fromLocalFile(QFileInfo(q(fname)).absoluteFilePath()).toString().toStdString());
+}
+
+void TMainForm::wwwBtnClick() {
+    dialogs().openUrl(kHomepage);
+}
+
+void TMainForm::ueberbtnClick() {
+    TAboutBox box(this);
+    dialogs().execDialog(box);
 }

@@ -1,6 +1,10 @@
 #pragma once
-// The main window. For now it holds the page array and runs the command-line conversion when it
-// is first shown; the tabs and commands are added around these fields.
+// The main window: the page array, every command of the four tabs, the kept settings, the
+// progress panel and the command-line conversion started when the window is first shown.
+//
+// The handlers keep the names the rest of the program knows them by; each reads its controls and
+// calls the engine (document/, imaging/, acquire/, export/). Every message box and file dialog
+// goes through dialogs() (app/Dialogs.h).
 
 #include "app/Dialogs.h"
 #include "app/KeptSettings.h"
@@ -13,45 +17,184 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+class ProgressPanel;
+class TVerschrankForm;
+
+// A rectangle as the progress panel records it: right and bottom are exclusive.
+struct TRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
-public:
-    // `args`: the command-line arguments after the program name; `settingsFile`: the per-user
-    // settings file.
+  public:
+    // `args`: the command-line arguments after the program name (empty: no conversion);
+    // `settingsFile`: the per-user settings file.
     TMainForm(std::vector<std::string> args, std::string settingsFile);
     ~TMainForm() override;
 
-    // Adds a picture file as the last page; a file that cannot be read is reported.
+    // Commands of the window.
+    void OpenPicsBtnClick();
+    void DelBtnClick();
+    void SavePicBtnClick();
+    void SavePDFBtnClick();
+    void BatchBtnClick();
+    void RotLeftBtnClick();
+    void RorRightBtnClick();
+    void NachVornBtnClick();
+    void NachHintenBtnClick();
+    void DelFotoBtnClick();
+    void VerschrankBtnClick();
+    void wwwBtnClick();
+    void ueberbtnClick();
+    void EndeBtnClick();
+
+    // Adds a picture file as the last page and makes it the page shown; a file that cannot be
+    // read is reported and nothing is added.
     void AddPicture_(const std::string& fileName);
-    // Writes all pages into `fname` (one file per page while batchmode is true).
-    void CreateThePDF(const std::string& fname);
+    // Writes all pages into `fname` (one file per page while batchmode is true). True when every
+    // file was written. A write error of the PDF writer propagates (qly::IoError).
+    bool CreateThePDF(const std::string& fname);
+    // Asks the desktop to open the file in the application associated with PDF files.
+    void OpenPDFFileInDefaultApplication(const std::string& fname);
+
+    // Label2, PageEd's upper bound and value follow the page count.
+    void RefreshPageCounter();
+    // The page view and the sorting view are repainted from the pages.
+    void PaintBox1Paint();
+    void PaintBox2Paint();
+
+    // Progress 0..100 in the status bar's progress panel, shown at once.
+    void SetProStatus(int percent);
+    // Paints the filled part of the progress panel at once, nothing else.
+    void SBarPaintMore();
+    // Draws the whole progress panel into `rect` and records it in sbrect.
+    void StatusBar1DrawPanel(QPainter& painter, const TRect& rect);
 
     // Exit status of the command-line conversion (0: every picture added and the PDF written).
     int conversionStatus() const { return conversionStatus_; }
+    // True while an export or the command-line conversion runs; the commands that change the
+    // pages or start an export are disabled meanwhile.
+    bool busy() const { return busy_; }
 
     // Public fields, as the commands use them.
+    TRect sbrect;
     int32_t adib = 1;
     int32_t StatusPosition = 0;
     std::string progpath;
     void* abild = nullptr;
     TDynaArray bilder{sizeof(dib), &abild};
     bool batchmode = false;
-    MainFormSettings settings;
 
-protected:
+    // The controls, named as their objectName says.
+    QToolButton* NewBtn = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SaveAsBtn = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QPushButton* SourceBtn = nullptr;
+    QPushButton* ScanBtn = nullptr;
+    QPushButton* OpenPicsBtn = nullptr;
+    QPushButton* DelBtn = nullptr;
+    QPushButton* SavePicBtn = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QToolButton* RotLeftBtn = nullptr;
+    QToolButton* RorRightBtn = nullptr;
+    QSpinBox* PageEd = nullptr;
+    QLabel* Label2 = nullptr;
+    QSpinBox* ZoomEd = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QWidget* PaintBox1 = nullptr;
+    QPushButton* NachVornBtn = nullptr;
+    QPushButton* NachHintenBtn = nullptr;
+    QPushButton* DelFotoBtn = nullptr;
+    QPushButton* VerschrankBtn = nullptr;
+    QScrollArea* ScrollBox2 = nullptr;
+    QWidget* PaintBox2 = nullptr;
+    QLineEdit* KeyEdit = nullptr;
+    QDoubleSpinBox* BreitEd = nullptr;
+    QDoubleSpinBox* HochEd = nullptr;
+    QCheckBox* BorderCheck = nullptr;
+    QDoubleSpinBox* RandHEd = nullptr;
+    QDoubleSpinBox* RandVEd = nullptr;
+    QCheckBox* ZentCheck = nullptr;
+    QRadioButton* MaxSizeCheck = nullptr;
+    QRadioButton* RelSizeCheck = nullptr;
+    QCheckBox* SingleImageCheck = nullptr;
+    QCheckBox* setpaperheichec = nullptr;
+    QCheckBox* UsePageSizeFromPicChecked = nullptr;
+    QSpinBox* ScanResEd = nullptr;
+    QCheckBox* ScanUsingWIAChecked = nullptr;
+    QPushButton* SavePDFBtn = nullptr;
+    QPushButton* BatchBtn = nullptr;
+    QCheckBox* ShowPDFCheck = nullptr;
+    QSpinBox* JpegEd = nullptr;
+    QDoubleSpinBox* Jpeg2000ED = nullptr;
+    QCheckBox* JPEG2000 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* wwwBtn = nullptr;
+    QPushButton* UeberBtn = nullptr;
+    QPushButton* EndeBtn = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    ProgressPanel* StatusPanel1 = nullptr;
+
+    // The interleave dialog, created with the window and reused.
+    TVerschrankForm* VerschrankForm = nullptr;
+
+    // The kept settings as the controls hold them, and back.
+    MainFormSettings readControls() const;
+    void applyToControls(const MainFormSettings& s);
+
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
+    void buildWindow();
+    QWidget* buildScanTab();
+    QWidget* buildSortTab();
+    QWidget* buildSettingsTab();
+    QWidget* buildPdfTab();
+    void connectCommands();
+
     void FormShow();
+    bool FormCloseQuery();
     void restoreSettings();
     void saveSettings();
+    // Shows an error that ended a command, as the application shows any unhandled error.
+    void showError(const std::string& text);
+    // Runs an export with the page commands locked and the progress bar driven.
+    bool runExport(const std::string& fname);
+    void setBusy(bool on);
+    void rotate(bool left);
+    // After an add: the new last page becomes the page shown.
+    void showLastPage();
 
     std::vector<std::string> args_;
     std::string settingsFile_;
-    MessageBoxSink sink_{this};
+    DialogsMessageSink sink_;
     qly::MessageSink* previousSink_ = nullptr;
     bool shown_ = false;
     bool saved_ = false;
+    bool busy_ = false;
+    bool closeGranted_ = false;
+    bool closePending_ = false;
     int conversionStatus_ = 0;
 };

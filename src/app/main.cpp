@@ -8,6 +8,8 @@
 #include "app/Conversion.h"
 #include "app/KeptSettings.h"
 #include "app/MainUnit.h"
+#include "document/Dib.h"
+#include "document/DynaArray.h"
 #include "platform/Random.h"
 
 #include <QApplication>
@@ -40,7 +42,11 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     if (!loadMainFormSettings(settings, file, error)) {
         std::fprintf(stderr, "quillory: %s\n", error.c_str());
     }
-    const ConversionResult r = runConversion(args, settings.exportSettings);
+    void* abild = nullptr;
+    TDynaArray bilder(sizeof(dib), &abild);
+    bilder.buffersize = 100;
+    const ConversionResult r = runConversion(bilder, args, settings.exportSettings);
+    releaseAllPages(bilder);
     if (!r.writeError.empty()) {
         std::fprintf(stderr, "quillory: %s\n", r.writeError.c_str());
     } else if (!r.pdfWritten) {
@@ -63,14 +69,16 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!haveDisplay()) {
         if (args.empty()) {
-            std::fprintf(stderr,
-                         "quillory: kein Bildschirm vorhanden.\n"
-                         "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
+            std::fprintf(stderr, "quillory: kein Bildschirm vorhanden.\n"
+                                 "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
             return 2;
         }
         return convertWithoutDisplay(argc, argv, args);
     }
+    // Qt takes its own options (-style, -platform, ...) out of argc/argv, so they are not taken
+    // for pictures.
     QApplication app(argc, argv);
+    args.assign(argv + 1, argv + argc);
     TMainForm form(args, qly::settingsFilePath());
     form.show();
     const int rc = app.exec();

@@ -1,5 +1,6 @@
 #include "document/Dib.h"
 
+#include "document/DynaArray.h"
 #include "platform/GrafikRW3.h"
 
 int32_t dibwidth(const dib& d) { return d.pmi != nullptr ? d.pmi->bmiHeader.biWidth : 0; }
@@ -20,4 +21,12 @@ void freedib(dib& d) {
     d.poih = 0;
     d.pmih = 0;
     d.poi = nullptr;
+}
+
+void releaseAllPages(TDynaArray& pages) {
+    pages.First();
+    while (pages.WhileNext()) {
+        freedib(*static_cast<dib*>(pages.aobj));
+    }
+    pages.Clear();
 }

@@ -15,3 +15,7 @@ int64_t dibcolors(const dib& d);
 // then zeroes pmi, poih, pmih and poi. A record whose poi is null is left alone, so releasing
 // twice is harmless.
 void freedib(dib& d);
+
+class TDynaArray;
+// Releases the picture of every record of `pages` (records of type dib) and removes them all.
+void releaseAllPages(TDynaArray& pages);

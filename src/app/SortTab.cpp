@@ -1,0 +1,51 @@
+// The tab "Sortieren": moving, deleting and interleaving pages, and the sorting view.
+#include "app/FormParts.h"
+#include "app/MainUnit.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+using namespace formparts;
+
+QWidget* TMainForm::buildSortTab() {
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+
+    auto* commands = new QHBoxLayout;
+    NachVornBtn = button(content, "NachVornBtn", tr("Nach vorne"),
+                         tr("Verschiebt das Bild in der Reihenfolge"));
+    NachHintenBtn = button(content, "NachHintenBtn", tr("Nach hinten"));
+    DelFotoBtn = button(content, "DelFotoBtn", tr("Bild &löschen"));
+    VerschrankBtn =
+        button(content, "VerschrankBtn", tr("Vorderseiten und Rückseiten verschränken..."));
+    for (QPushButton* b : {NachVornBtn, NachHintenBtn, DelFotoBtn, VerschrankBtn}) {
+        commands->addWidget(b);
+    }
+    commands->addStretch();
+    column->addLayout(commands);
+
+    // The key receiver of the sorting view lies behind it: it is never seen, but takes the
+    // keyboard focus when a thumbnail is clicked, so the arrow keys reach the view.
+    KeyEdit = new QLineEdit(content);
+    KeyEdit->setObjectName("KeyEdit");
+    KeyEdit->setReadOnly(true);
+    KeyEdit->setGeometry(0, 0, 1, 1);
+
+    ScrollBox2 = new QScrollArea(content);
+    ScrollBox2->setObjectName("ScrollBox2");
+    ScrollBox2->setBackgroundRole(QPalette::Dark);
+    ScrollBox2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    PaintBox2 = new QWidget;
+    PaintBox2->setObjectName("PaintBox2");
+    ScrollBox2->setWidget(PaintBox2);
+    column->addWidget(ScrollBox2, 1);
+    KeyEdit->lower();
+
+    return tabPage(tr("Seiten sortieren - hier können Sie die Reihenfolge der Seiten anpassen"),
+                   content);
+}

@@ -1,0 +1,515 @@
+// The main window driven offscreen through its controls and scripted dialogs.
+#include "app/AboutBoxUnit.h"
+#include "app/MainUnit.h"
+#include "app/ScriptedDialogs.h"
+#include "app/VerschrankFUnit.h"
+#include "common/TestDib.h"
+#include "document/Dib.h"
+#include "pdf/PdfTestUtil.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+using qlytest::ScriptedDialogs;
+using qlytest::TempDir;
+
+namespace {
+
+QString u(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+class MainForm : public ::testing::Test {
+  protected:
+    void SetUp() override { open(); }
+    void TearDown() override { form.reset(); }
+
+    void open(std::vector<std::string> args = {}) {
+        form = std::make_unique<TMainForm>(std::move(args), settingsFile());
+        form->show();
+        QApplication::processEvents();
+    }
+    std::string settingsFile() const { return dir.file("quillory.ini"); }
+    template <typename T> T* control(const char* name) {
+        T* w = form->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char* name) { control<QAbstractButton>(name)->click(); }
+    // A BMP picture whose width tells the pages apart.
+    std::string picture(int width, int height = 30, int bits = 24) {
+        qlytest::OwnedDib d;
+        qlytest::makePattern(d, width, height, bits, uint32_t(width));
+        const std::string file = dir.file("p" + std::to_string(width) + ".bmp");
+        EXPECT_EQ(SaveDib(*d, file, DIB_BMP), 1);
+        return file;
+    }
+    void addPages(std::initializer_list<int> widths) {
+        std::vector<std::string> files;
+        for (int w : widths) {
+            files.push_back(picture(w));
+        }
+        dialogs.chooseFiles(files);
+        click("OpenPicsBtn");
+    }
+    std::vector<int> widths() {
+        std::vector<int> out;
+        for (uint32_t i = 0; i < form->bilder.count; ++i) {
+            out.push_back(dibwidth(*static_cast<dib*>(form->bilder.GetObject(i))));
+        }
+        return out;
+    }
+    std::string label2() { return form->Label2->text().toStdString(); }
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+};
+
+// ---- layout -----------------------------------------------------------------------------------
+
+TEST_F(MainForm, WindowHasItsCaptionSizeTabsAndHeaders) {
+    EXPECT_EQ(form->windowTitle(), u("Torvand Quillory 1.7"));
+    EXPECT_EQ(form->size(), QSize(734, 474));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
+    auto* tabs = control<QTabWidget>("PageControl1");
+    const char* captions[] = {"Dokumente scannen", "Sortieren", "Einstellungen",
+                              "PDF-Datei erzeugen"};
+    const char* headers[] = {
+        "Dokumente scannen - Hier können Sie die Papierdokumente scannen oder Bilder hinzufügen",
+        "Seiten sortieren - hier können Sie die Reihenfolge der Seiten anpassen",
+        "Einstellungen - hier können Sie die Papiergröße festlegen und die Anordnung der Bilder "
+        "bestimmen",
+        "PDF-Datei erzeugen - Hier können Sie nun die PDF-Datei erzeugen"};
+    ASSERT_EQ(tabs->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(tabs->tabText(i), u(captions[i]));
+        auto* strip = tabs->widget(i)->findChild<QLabel*>("HeaderStrip");
+        ASSERT_NE(strip, nullptr);
+        EXPECT_EQ(strip->text(), u(headers[i]));
+        EXPECT_TRUE(strip->font().bold());
+        EXPECT_EQ(strip->palette().color(QPalette::Window), QColor(240, 202, 166));
+    }
+    EXPECT_EQ(control<QWidget>("StatusPanel0")->width(), 250);
+    EXPECT_EQ(control<QWidget>("StatusPanel1")->width(), 50);
+}
+
+// Caption (the label beside a field), hint, bounds, step and default of every control.
+TEST_F(MainForm, EveryControlHasItsCaptionHintBoundsAndDefault) {
+    struct Row {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        double lo, hi, step, value; // value: 1/0 for buttons that check
+    };
+    const Row rows[] = {
+        {"BreitEd", "Papierbreite:", "", 10, 10000, 1, 210},
+        {"HochEd", "Papierhöhe:", "", 10, 10000, 1, 297},
+        {"RandHEd", "Rand links/rechts", "", 1, 10000, 1, 15},
+        {"RandVEd", "Rand oben/unten", "", 1, 10000, 1, 15},
+        {"ScanResEd", "Scanauflösung:", "", 10, 10000, 1, 300},
+        {"JpegEd", "JPEG-Kompression (100=beste Qualität; 1=beste Kompression):", "", 1, 100, 1,
+         75},
+        {"Jpeg2000ED", "JPEG 2000-Kompression (Dateigröße in % gegenüber Original):", "", 0.01, 100,
+         0.1, 1.0},
+        {"PageEd", "Seite Nr:", "", 1, 1, 1, 1},
+        {"ZoomEd", "Zoom:", "", 10, 300, 5, 25},
+        {"BorderCheck", "Ränder aktivieren", "", 0, 0, 0, 0},
+        {"ZentCheck", "Bilder zentrieren", "", 0, 0, 0, 0},
+        {"MaxSizeCheck", "Maximale Bildgröße", "", 0, 0, 0, 1},
+        {"RelSizeCheck", "Größe relativ zu größtem Bild", "", 0, 0, 0, 0},
+        {"SingleImageCheck", "Scanner-Dialog nach einem Bild automatisch schließen", "", 0, 0, 0,
+         0},
+        {"setpaperheichec", "Papierhöhe an gescanntes Bild anpassen", "", 0, 0, 0, 0},
+        {"UsePageSizeFromPicChecked", "Papierbreite auch an gescanntes Bild anpassen:", "", 0, 0, 0,
+         0},
+        {"ScanUsingWIAChecked", "Benutze WIA Scanner Schnittstelle anstatt der TWAIN Schnittstelle",
+         "", 0, 0, 0, 1},
+        {"ShowPDFCheck", "PDF-Datei nach dem Erzeugen anzeigen", "", 0, 0, 0, 1},
+        {"JPEG2000", "JPEG 2000 Kompression verwenden (ab Acrobat Reader 6)", "", 0, 0, 0, 1},
+        {"NewBtn", "&Neu", "Neues Dokument", 0, 0, 0, 0},
+        {"OpenBtn", "Ö&ffnen...", "Dokument öffnen...", 0, 0, 0, 0},
+        {"SaveAsBtn", "&Speichern unter...", "Dokument speichern unter...", 0, 0, 0, 0},
+        {"SourceBtn", "Scanner auswählen...", "", 0, 0, 0, 0},
+        {"ScanBtn", "Scannen...", "", 0, 0, 0, 0},
+        {"OpenPicsBtn", "Bilder hinzufügen...", "", 0, 0, 0, 0},
+        {"DelBtn", "Bild Löschen", "", 0, 0, 0, 0},
+        {"SavePicBtn", "Bild speichern...", "", 0, 0, 0, 0},
+        {"BitBtn1", "PDF-Datei speichern...", "", 0, 0, 0, 0},
+        {"SavePDFBtn", "PDF-Datei speichern...", "", 0, 0, 0, 0},
+        {"BatchBtn", "PDF-Datei speichern, jedes Bild eine PDF Datei...", "", 0, 0, 0, 0},
+        {"RotLeftBtn", "", "Nach links rotieren", 0, 0, 0, 0},
+        {"RorRightBtn", "", "Nach rechts rotieren", 0, 0, 0, 0},
+        {"NachVornBtn", "Nach vorne", "Verschiebt das Bild in der Reihenfolge", 0, 0, 0, 0},
+        {"NachHintenBtn", "Nach hinten", "", 0, 0, 0, 0},
+        {"DelFotoBtn", "Bild &löschen", "", 0, 0, 0, 0},
+        {"VerschrankBtn", "Vorderseiten und Rückseiten verschränken...", "", 0, 0, 0, 0},
+        {"wwwBtn", kHomepageCaption, "Auf zur Torvand Homepage...", 0, 0, 0, 0},
+        {"UeberBtn", "Über...", "", 0, 0, 0, 0},
+        {"EndeBtn", "Ende", "", 0, 0, 0, 0},
+    };
+    auto buddyText = [&](QWidget* w) {
+        for (QLabel* l : form->findChildren<QLabel*>()) {
+            if (l->buddy() == w) {
+                return l->text();
+            }
+        }
+        return QString();
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        QWidget* w = control<QWidget>(r.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->toolTip(), u(r.hint));
+        if (auto* s = qobject_cast<QSpinBox*>(w)) {
+            EXPECT_EQ(buddyText(w), u(r.caption));
+            EXPECT_EQ(s->minimum(), r.lo);
+            EXPECT_EQ(s->maximum(), r.hi);
+            EXPECT_EQ(s->singleStep(), r.step);
+            EXPECT_EQ(s->value(), r.value);
+            // Values outside the bounds become the nearest bound.
+            s->setValue(static_cast<int>(r.hi) + 1000);
+            EXPECT_EQ(s->value(), r.hi);
+            s->setValue(static_cast<int>(r.lo) - 1000);
+            EXPECT_EQ(s->value(), r.lo);
+        } else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
+            EXPECT_EQ(buddyText(w), u(r.caption));
+            EXPECT_DOUBLE_EQ(d->minimum(), r.lo);
+            EXPECT_DOUBLE_EQ(d->maximum(), r.hi);
+            EXPECT_DOUBLE_EQ(d->singleStep(), r.step);
+            EXPECT_DOUBLE_EQ(d->value(), r.value);
+            d->setValue(r.hi * 2);
+            EXPECT_DOUBLE_EQ(d->value(), r.hi);
+            d->setValue(r.lo / 2);
+            EXPECT_DOUBLE_EQ(d->value(), r.lo);
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_EQ(b->text(), u(r.caption));
+            EXPECT_EQ(b->isChecked(), r.value == 1);
+        } else {
+            ADD_FAILURE() << "unexpected kind of control";
+        }
+    }
+    EXPECT_EQ(label2(), "von 0");
+    EXPECT_NE(form->findChild<QWidget*>("PaintBox1"), nullptr);
+    EXPECT_NE(form->findChild<QWidget*>("PaintBox2"), nullptr);
+    EXPECT_TRUE(control<QLineEdit>("KeyEdit")->isReadOnly());
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+    EXPECT_EQ(control<QLabel>("Jpeg2000Note")->text(),
+              u("Die JPEG 2000 Kompression ist im Vergleich zur JPEG Kompression sehr langsam "
+                "beim Abspeichern, erzeugt aber bei gleicher Qualität kleinere Dateien."));
+}
+
+// ---- kept settings and closing ----------------------------------------------------------------
+
+TEST_F(MainForm, SettingsAreKeptOnlyWhenTheCloseIsGranted) {
+    form->BreitEd->setValue(148);
+    form->BorderCheck->setChecked(true);
+    form->RelSizeCheck->setChecked(true);
+    dialogs.answers = {DialogAnswer::Cancel};
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Programm beenden");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!");
+    EXPECT_EQ(dialogs.boxes[0].icon, qly::MessageIcon::Information);
+    EXPECT_EQ(dialogs.boxes[0].buttons, DialogButtons::OkCancel);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile())) << "Cancel saves nothing";
+
+    dialogs.answers = {DialogAnswer::Ok};
+    EXPECT_TRUE(form->close());
+    const std::string ini = pdftest::readFile(settingsFile());
+    EXPECT_NE(ini.find("BreitEd_Value=148"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("RelSizeCheck_Checked=True"), std::string::npos);
+    EXPECT_NE(ini.find("NormPos="), std::string::npos);
+
+    open();
+    EXPECT_EQ(form->BreitEd->value(), 148);
+    EXPECT_TRUE(form->RelSizeCheck->isChecked());
+    EXPECT_FALSE(form->MaxSizeCheck->isChecked());
+    EXPECT_FALSE(form->BorderCheck->isChecked()) << "margins are not kept";
+}
+
+TEST_F(MainForm, WindowKeptAtTheScreenCornerIsRestoredThere) {
+    form.reset();
+    std::ofstream(settingsFile()) << "[TMainForm]\nNormPos=0,0,734,474\nHochEd_Value=abc\n";
+    open();
+    EXPECT_EQ(form->pos(), QPoint(0, 0));
+    // The unreadable value is reported and keeps its default.
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Quillory 1.6");
+    EXPECT_NE(dialogs.boxes[0].text.find("HochEd_Value"), std::string::npos);
+    EXPECT_EQ(form->HochEd->value(), 297);
+}
+
+// ---- progress panel ---------------------------------------------------------------------------
+
+class PaintRecorder : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            rects.push_back(static_cast<QPaintEvent*>(e)->rect());
+        }
+        return false;
+    }
+    std::vector<QRect> rects;
+};
+
+TEST_F(MainForm, ProgressPanelFillsItsShareAndRepaintsAsLittleAsItCan) {
+    QWidget* panel = control<QWidget>("StatusPanel1");
+    auto navyColumns = [&] {
+        const QImage img = panel->grab().toImage();
+        int n = 0;
+        for (int x = 0; x < img.width(); ++x) {
+            n += img.pixelColor(x, img.height() / 2) == QColor(0, 0, 128) ? 1 : 0;
+        }
+        return n;
+    };
+    PaintRecorder rec;
+    panel->installEventFilter(&rec);
+    form->SetProStatus(50);
+    EXPECT_EQ(navyColumns(), 25);
+    form->SetProStatus(80);
+    ASSERT_FALSE(rec.rects.empty());
+    EXPECT_EQ(rec.rects.back().width(), 40) << "raising paints only the filled part";
+    rec.rects.clear();
+    form->SetProStatus(20);
+    ASSERT_FALSE(rec.rects.empty());
+    EXPECT_EQ(rec.rects.back().width(), 50) << "lowering repaints the whole panel";
+    EXPECT_EQ(navyColumns(), 10);
+    form->SetProStatus(0);
+    EXPECT_EQ(navyColumns(), 0);
+}
+
+// ---- adding, deleting, moving, interleaving ---------------------------------------------------
+
+TEST_F(MainForm, AddingReportsUnreadableFilesAndShowsTheLastPage) {
+    const std::string bad = dir.file("bad.png");
+    std::ofstream(bad) << "not a picture";
+    dialogs.chooseFiles({picture(10), bad, picture(20)});
+    click("OpenPicsBtn");
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    EXPECT_TRUE(dialogs.fileDialogs[0].multiSelect);
+    EXPECT_EQ(dialogs.fileDialogs[0].filter, GetDIBOpenFilter());
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Fehler beim Öffnen von " + bad + "!");
+    EXPECT_EQ(dialogs.boxes[0].icon, qly::MessageIcon::Error);
+    EXPECT_EQ(label2(), "von 2");
+    EXPECT_EQ(form->PageEd->maximum(), 2);
+    EXPECT_EQ(form->PageEd->value(), 2);
+}
+
+TEST_F(MainForm, DeletingInThePageViewAsksFirst) {
+    addPages({10, 20, 30});
+    const DialogAnswer notYes[] = {DialogAnswer::No, DialogAnswer::Cancel};
+    for (DialogAnswer a : notYes) {
+        dialogs.answers = {a};
+        click("DelBtn");
+    }
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20, 30}));
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Bild löschen");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Wollen Sie das aktuelle Bild tatsächlich unwiderruflich aus dem Dokument löschen?");
+    EXPECT_EQ(dialogs.boxes[0].icon, qly::MessageIcon::Question);
+    EXPECT_EQ(dialogs.boxes[0].buttons, DialogButtons::YesNoCancel);
+
+    // The last page shown is deleted: the page number follows the count down.
+    dialogs.answers = {DialogAnswer::Yes};
+    click("DelBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+    EXPECT_EQ(form->PageEd->value(), 2);
+    EXPECT_EQ(form->PageEd->maximum(), 2);
+    EXPECT_EQ(label2(), "von 2");
+    form->PageEd->setValue(1);
+    dialogs.answers = {DialogAnswer::Yes, DialogAnswer::Yes};
+    click("DelBtn");
+    click("DelBtn");
+    EXPECT_TRUE(widths().empty());
+    EXPECT_EQ(label2(), "von 0");
+    // With no pages nothing is asked.
+    click("DelBtn");
+    EXPECT_EQ(dialogs.boxes.size(), 5u);
+}
+
+TEST_F(MainForm, SortingCommandsActOnTheSelectedThumbnail) {
+    addPages({10, 20, 30});
+    form->adib = 1;
+    click("NachVornBtn"); // the first page cannot move forward
+    click("NachHintenBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{20, 10, 30}));
+    EXPECT_EQ(form->adib, 2);
+    click("NachVornBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20, 30}));
+    EXPECT_EQ(form->adib, 1);
+    form->adib = 3;
+    click("NachHintenBtn"); // the last page cannot move back
+    click("DelFotoBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+    EXPECT_EQ(form->adib, 3) << "the selection stays, past the end";
+    EXPECT_EQ(label2(), "von 2");
+    for (const char* name : {"DelFotoBtn", "NachVornBtn", "NachHintenBtn"}) {
+        click(name);
+    }
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(MainForm, InterleavingUsesTheDialogsPageNumber) {
+    addPages({1, 2, 3, 4, 5});
+    int preset = 0;
+    dialogs.onDialog = [&](QDialog& d) {
+        auto& f = dynamic_cast<TVerschrankForm&>(d);
+        preset = f.MitteEd->value();
+        return false;
+    };
+    click("VerschrankBtn");
+    EXPECT_EQ(preset, 4);
+    EXPECT_EQ(widths(), (std::vector<int>{1, 2, 3, 4, 5})) << "cancelled";
+    dialogs.onDialog = [](QDialog&) { return true; };
+    click("VerschrankBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{1, 5, 2, 4, 3}));
+    EXPECT_EQ(dialogs.dialogTitles.back(), "Seiten verschränken");
+    dialogs.onDialog = [](QDialog& d) {
+        dynamic_cast<TVerschrankForm&>(d).MitteEd->setValue(1);
+        return true;
+    };
+    click("VerschrankBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{3, 4, 2, 5, 1})) << "1 reverses";
+}
+
+TEST_F(MainForm, RotatingTurnsThePageShownAndResetsTheProgress) {
+    addPages({10, 20});
+    form->PageEd->setValue(1);
+    click("RotLeftBtn");
+    auto* first = static_cast<dib*>(form->bilder.GetObject(0));
+    EXPECT_EQ(dibwidth(*first), 30);
+    EXPECT_EQ(dibheight(*first), 10);
+    click("RorRightBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+    EXPECT_EQ(form->StatusPosition, 0);
+}
+
+// ---- saving a page ----------------------------------------------------------------------------
+
+TEST_F(MainForm, SavingAPageTakesFormatAndExtensionFromTheFilter) {
+    click("SavePicBtn");
+    EXPECT_TRUE(dialogs.fileDialogs.empty()) << "no pages: no dialog";
+    addPages({40});
+    dialogs.chooseFiles({dir.file("scan")}, 6);
+    click("SavePicBtn");
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[1].filter, GetDIBSaveFilter());
+    EXPECT_FALSE(dialogs.fileDialogs[1].overwritePrompt);
+    EXPECT_EQ(pdftest::readFile(dir.file("scan.jpg")).substr(0, 3), "\xFF\xD8\xFF");
+    dialogs.chooseFiles({dir.file("scan.png")}, 1);
+    click("SavePicBtn");
+    EXPECT_EQ(pdftest::readFile(dir.file("scan.png")).substr(0, 2), "BM");
+    // A folder that does not exist: reported, naming the file.
+    const std::string lost = dir.file("missing/scan.bmp");
+    dialogs.chooseFiles({lost}, 1);
+    click("SavePicBtn");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Fehler beim Speichern von " + lost + "!");
+    EXPECT_EQ(dialogs.boxes[0].icon, qly::MessageIcon::Error);
+}
+
+// ---- export -----------------------------------------------------------------------------------
+
+TEST_F(MainForm, ExportWritesThePdfAndShowsItOnlyWhenWritten) {
+    addPages({40, 50});
+    const std::string pdf = dir.file("out.pdf");
+    // Commands that change the pages are locked while the export runs.
+    bool lockedDuringExport = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        lockedDuringExport = !form->OpenPicsBtn->isEnabled() && !form->DelFotoBtn->isEnabled() &&
+                             !form->SavePDFBtn->isEnabled() && form->busy();
+    });
+    dialogs.chooseFiles({pdf});
+    click("SavePDFBtn");
+    EXPECT_TRUE(lockedDuringExport);
+    EXPECT_TRUE(form->OpenPicsBtn->isEnabled());
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[1].filter, "PDF-Dateien (*.pdf)|*.pdf");
+    EXPECT_EQ(dialogs.fileDialogs[1].defaultExt, "pdf");
+    EXPECT_TRUE(dialogs.fileDialogs[1].overwritePrompt);
+    pdftest::expectQpdfClean(pdf);
+    EXPECT_EQ(pdftest::pdfimagesList(pdf).size(), 2u);
+    ASSERT_EQ(dialogs.urls.size(), 1u);
+    EXPECT_EQ(dialogs.urls[0], "file://" + pdf);
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+
+    // The file cannot be created: said once, and nothing is opened.
+    dialogs.chooseFiles({dir.file("missing/out.pdf")});
+    click("BitBtn1");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Konnte PDF-Datei nicht erstellen!");
+    EXPECT_EQ(dialogs.urls.size(), 1u);
+}
+
+TEST_F(MainForm, BatchExportWritesOneNumberedFilePerPage) {
+    addPages({40, 50, 60});
+    dialogs.chooseFiles({dir.file("Brief.pdf")});
+    click("BatchBtn");
+    for (const char* name : {"Brief0001.pdf", "Brief0002.pdf", "Brief0003.pdf"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir.file(name))) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Brief.pdf")));
+    EXPECT_FALSE(form->batchmode);
+    EXPECT_TRUE(dialogs.urls.empty()) << "a batch is not shown";
+}
+
+TEST_F(MainForm, CommandLineConversionKeepsThePagesWhenTheWriterFails) {
+    form.reset();
+    // /dev/full accepts the file but fails every write.
+    open({picture(40), picture(50), "/dev/full"});
+    for (int i = 0; i < 50 && form->busy() == false && dialogs.boxes.empty(); ++i) {
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Quillory 1.6");
+    EXPECT_EQ(widths(), (std::vector<int>{40, 50}));
+    EXPECT_EQ(label2(), "von 2");
+    EXPECT_NE(form->conversionStatus(), 0);
+}
+
+// ---- small commands ---------------------------------------------------------------------------
+
+TEST_F(MainForm, AboutBoxAndWebButtonOpenTheHomepage) {
+    QString copyright;
+    dialogs.onDialog = [&](QDialog& d) {
+        auto& about = dynamic_cast<TAboutBox&>(d);
+        copyright = about.Copyright->text();
+        about.wwwBtn->click();
+        return true;
+    };
+    click("UeberBtn");
+    EXPECT_EQ(dialogs.dialogTitles, (std::vector<std::string>{"Info"}));
+    EXPECT_TRUE(copyright.endsWith(QString::number(QDate::currentDate().year()) + " Torvand"))
+        << copyright.toStdString();
+    click("wwwBtn");
+    EXPECT_EQ(dialogs.urls, (std::vector<std::string>{kHomepage, kHomepage}));
+}
+
+} // namespace
