@@ -390,14 +390,6 @@ void TMainForm::SetProStatus(int percent) {
 
 // ---- pages ------------------------------------------------------------------------------------
 
-void TMainForm::PaintBox1Paint() {
-    PaintBox1->update();
-}
-
-void TMainForm::PaintBox2Paint() {
-    PaintBox2->update();
-}
-
 void TMainForm::RefreshPageCounter() {
     const int count = static_cast<int>(std::min<uint32_t>(bilder.count, 0x7fffffff));
     Label2->setText(tr("von ") + QString::number(count));

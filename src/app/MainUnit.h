@@ -32,6 +32,8 @@ class QTabWidget;
 class QToolButton;
 class QWidget;
 class ProgressPanel;
+class TPageView;
+class TSortView;
 class TVerschrankForm;
 
 // A rectangle as the progress panel records it: right and bottom are exclusive.
@@ -81,6 +83,17 @@ class TMainForm : public QMainWindow {
     void PaintBox1Paint();
     void PaintBox2Paint();
 
+    // The sorting view: selection by mouse and arrow keys, the selected cell kept in sight, the
+    // viewer on a double click.
+    void PaintBox2MouseDown(int32_t x, int32_t y);
+    void PaintBox2DblClick();
+    void KeyEditKeyDown(int key);
+    void ScrollImageInView();
+    // Called after a click or an arrow key changed adib.
+    void adibchanged();
+    // Wheel notches scroll the view of the tab shown by 20 pixels each (positive: down).
+    void FormMouseWheel(int notches);
+
     // Progress 0..100 in the status bar's progress panel, shown at once.
     void SetProStatus(int percent);
     // Paints the filled part of the progress panel at once, nothing else.
@@ -120,13 +133,13 @@ class TMainForm : public QMainWindow {
     QLabel* Label2 = nullptr;
     QSpinBox* ZoomEd = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
-    QWidget* PaintBox1 = nullptr;
+    TPageView* PaintBox1 = nullptr;
     QPushButton* NachVornBtn = nullptr;
     QPushButton* NachHintenBtn = nullptr;
     QPushButton* DelFotoBtn = nullptr;
     QPushButton* VerschrankBtn = nullptr;
     QScrollArea* ScrollBox2 = nullptr;
-    QWidget* PaintBox2 = nullptr;
+    TSortView* PaintBox2 = nullptr;
     QLineEdit* KeyEdit = nullptr;
     QDoubleSpinBox* BreitEd = nullptr;
     QDoubleSpinBox* HochEd = nullptr;
@@ -165,6 +178,8 @@ class TMainForm : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWindow();
@@ -197,4 +212,5 @@ class TMainForm : public QMainWindow {
     bool closeGranted_ = false;
     bool closePending_ = false;
     int conversionStatus_ = 0;
+    int wheelRemainder_ = 0;
 };

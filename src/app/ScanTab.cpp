@@ -2,6 +2,7 @@
 // page view.
 #include "app/FormParts.h"
 #include "app/MainUnit.h"
+#include "view/PageViews.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,9 +68,16 @@ QWidget* TMainForm::buildScanTab() {
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setBackgroundRole(QPalette::Dark);
     ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PaintBox1 = new QWidget;
-    PaintBox1->setObjectName("PaintBox1");
+    PaintBox1 = new TPageView(nullptr, [this] {
+        PageViewState s;
+        s.pages = &bilder;
+        s.zoom = ZoomEd->value();
+        s.page = PageEd->value();
+        s.layout = readControls().exportSettings;
+        return s;
+    });
     ScrollBox1->setWidget(PaintBox1);
+    ScrollBox1->viewport()->installEventFilter(this);
     row->addWidget(ScrollBox1, 1);
 
     return tabPage(tr("Dokumente scannen - Hier können Sie die Papierdokumente scannen oder "

@@ -1,12 +1,15 @@
 // The tab "Sortieren": moving, deleting and interleaving pages, and the sorting view.
 #include "app/FormParts.h"
 #include "app/MainUnit.h"
+#include "view/PageViews.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 using namespace formparts;
@@ -40,9 +43,23 @@ QWidget* TMainForm::buildSortTab() {
     ScrollBox2->setBackgroundRole(QPalette::Dark);
     ScrollBox2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PaintBox2 = new QWidget;
-    PaintBox2->setObjectName("PaintBox2");
+    PaintBox2 = new TSortView(nullptr, [this] {
+        SortViewState s;
+        s.pages = &bilder;
+        s.adib = adib;
+        s.viewWidth = ScrollBox2->viewport()->width();
+        s.scrollPos = ScrollBox2->verticalScrollBar()->value();
+        s.clientHeight = ScrollBox2->viewport()->height();
+        return s;
+    });
+    PaintBox2->onStatus = [this](const std::string& text) {
+        StatusPanel0->setText(QString::fromStdString(text));
+    };
+    PaintBox2->onPress = [this](int32_t x, int32_t y) { PaintBox2MouseDown(x, y); };
+    PaintBox2->onDoubleClick = [this] { PaintBox2DblClick(); };
     ScrollBox2->setWidget(PaintBox2);
+    ScrollBox2->viewport()->installEventFilter(this);
+    KeyEdit->installEventFilter(this);
     column->addWidget(ScrollBox2, 1);
     KeyEdit->lower();
 

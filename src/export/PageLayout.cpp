@@ -43,6 +43,31 @@ std::string batchFileName(const std::string& base, int64_t counter) {
     return base + PadToFourDigits(std::to_string(counter)) + ".pdf";
 }
 
+PictureBox placeInArea(const ExportSettings& s, int64_t aw, int64_t ah, int64_t mx, int64_t my,
+                       int32_t W, int32_t H, int32_t Wmax, int32_t Hmax) {
+    int64_t w = aw;
+    int64_t h = ah;
+    if (s.RelSizeCheck) {
+        const int64_t wmax = std::max(Wmax, 1);
+        const int64_t hmax = std::max(Hmax, 1);
+        const double scale = aw * hmax / wmax > ah ? double(ah) / double(hmax)
+                                                   : double(aw) / double(wmax);
+        w = static_cast<int64_t>(std::trunc(W * scale));
+        h = static_cast<int64_t>(std::trunc(H * scale));
+    } else if (int64_t{H} * aw / W > ah) {
+        w = int64_t{W} * ah / H; // limited by the height
+    } else {
+        h = int64_t{H} * aw / W; // limited by the width (equality included)
+    }
+    int64_t x = mx;
+    int64_t y = my;
+    if (s.ZentCheck) {
+        x = (aw - w) / 2 + mx;
+        y = (ah - h) / 2 + my;
+    }
+    return {clamp32(x), clamp32(y), clamp32(w), clamp32(h)};
+}
+
 PagePlacement layoutPage(const ExportSettings& s, int32_t& pageWidth, int32_t& pageHeight,
                          int32_t W, int32_t H, int32_t Wmax, int32_t Hmax) {
     PagePlacement p;
@@ -72,30 +97,11 @@ PagePlacement layoutPage(const ExportSettings& s, int32_t& pageWidth, int32_t& p
         p.noRoom = true;
         return p;
     }
-    int64_t w = aw;
-    int64_t h = ah;
-    if (s.RelSizeCheck) {
-        const int64_t wmax = std::max(Wmax, 1);
-        const int64_t hmax = std::max(Hmax, 1);
-        const double scale = aw * hmax / wmax > ah ? double(ah) / double(hmax)
-                                                   : double(aw) / double(wmax);
-        w = static_cast<int64_t>(std::trunc(W * scale));
-        h = static_cast<int64_t>(std::trunc(H * scale));
-    } else if (int64_t{H} * aw / W > ah) {
-        w = int64_t{W} * ah / H; // limited by the height
-    } else {
-        h = int64_t{H} * aw / W; // limited by the width (equality included)
-    }
-    int64_t x = mx;
-    int64_t y = my;
-    if (s.ZentCheck) {
-        x = (aw - w) / 2 + mx;
-        y = (ah - h) / 2 + my;
-    }
-    p.x = clamp32(x);
-    p.y = clamp32(y);
-    p.w = clamp32(w);
-    p.h = clamp32(h);
+    const PictureBox box = placeInArea(s, aw, ah, mx, my, W, H, Wmax, Hmax);
+    p.x = box.x;
+    p.y = box.y;
+    p.w = box.w;
+    p.h = box.h;
     p.drawn = true;
     return p;
 }

@@ -54,6 +54,19 @@ struct PagePlacement {
     bool emptyPicture = false; // the picture's width or height is 0
 };
 
+// The picture's box inside the area of aw x ah left by the margins mx, my (all in the same unit):
+// the largest size that fits, or in relative mode (RelSizeCheck) one scale for all pictures from
+// the largest width Wmax and height Hmax; centred when ZentCheck is on. W, H, aw and ah are at
+// least 1. Shared by the export (points) and the page view (screen pixels).
+struct PictureBox {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t w = 0;
+    int32_t h = 0;
+};
+PictureBox placeInArea(const ExportSettings& s, int64_t aw, int64_t ah, int64_t mx, int64_t my,
+                       int32_t W, int32_t H, int32_t Wmax, int32_t Hmax);
+
 // Lays out one page. `pageWidth`/`pageHeight` are the writer's current page size in points;
 // they are updated by the rules that let the page follow the picture and keep their values for
 // the next page, as the writer's own fields do. W and H are the picture's size in pixels; Wmax and

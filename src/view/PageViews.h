@@ -1,0 +1,103 @@
+#pragma once
+// The two views of the main window: the page view (one page on its sheet, as the export will
+// place it) and the sorting view (every page as a thumbnail in a grid). Both paint straight from
+// the page records; what they show is taken from the window at each paint through a small state
+// callback, so the views hold no copy of the pages.
+
+#include "export/PageLayout.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+class TDynaArray;
+struct dib;
+
+// A page's identity for caches: kept in the record's spare field, given on first use. It moves
+// with the record (moving and interleaving keep it) and is new for every new picture (an added,
+// rotated, scanned or loaded page), so nothing cached outlives the picture it was made from.
+uint64_t pageIdentity(dib& page);
+
+// What the page view shows.
+struct PageViewState {
+    TDynaArray* pages = nullptr;
+    int32_t zoom = 25;
+    int64_t page = 1; // 1-based; outside 1..count only the sheet is shown
+    ExportSettings layout;
+};
+
+// The page view: a white sheet of the paper size at the zoom, the page's picture on it where the
+// export puts it. The widget's size is the sheet's: a paint that finds another size resizes the
+// widget, and the repaint that follows draws.
+class TPageView : public QWidget {
+    Q_OBJECT
+public:
+    TPageView(QWidget* parent, std::function<PageViewState()> state);
+
+    // Brings the size up to date and schedules a repaint.
+    void refresh();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool fitSize(const PageViewState& s);
+    std::function<PageViewState()> state_;
+};
+
+// What the sorting view shows.
+struct SortViewState {
+    TDynaArray* pages = nullptr;
+    int32_t adib = 1;        // the selected page, 1-based; may lie past the end
+    int32_t viewWidth = 0;   // the client width of the scroll box
+    int32_t scrollPos = 0;   // its vertical scroll position
+    int32_t clientHeight = 0;
+};
+
+// The sorting view: a grid of framed cells, the selected one blue, each with the page's
+// thumbnail. Only the rows meeting the visible band are painted; thumbnails are kept per page
+// identity, so a repaint or a scroll step draws cached images.
+class TSortView : public QWidget {
+    Q_OBJECT
+public:
+    TSortView(QWidget* parent, std::function<SortViewState()> state);
+
+    // Brings the size up to date and schedules a repaint.
+    void refresh();
+    // Number of thumbnails held.
+    size_t cachedThumbnails() const { return cache_.size(); }
+
+    // Called with the status text after each paint, and with the press position and double
+    // clicks.
+    std::function<void(const std::string&)> onStatus;
+    std::function<void(int32_t, int32_t)> onPress;
+    std::function<void()> onDoubleClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool fitSize(const SortViewState& s);
+    const QImage& thumbnail(dib& page, int32_t tw, int32_t th);
+    void forgetGone(TDynaArray& pages);
+
+    struct Key {
+        uint64_t id;
+        int32_t tw;
+        int32_t th;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return std::hash<uint64_t>()(k.id * 1000003u + uint64_t(k.tw) * 1009u + uint64_t(k.th));
+        }
+    };
+    std::function<SortViewState()> state_;
+    std::unordered_map<Key, QImage, KeyHash> cache_;
+};
