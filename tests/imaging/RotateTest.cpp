@@ -167,6 +167,9 @@ void recordingFree(void* p) {
 void* noMemory(size_t) {
     return nullptr;
 }
+// Installed heaps must outlive every block they release, so they live here.
+const qly::HeapAllocator kRecording{plainAlloc, recordingFree};
+const qly::HeapAllocator kNoMemory{noMemory, recordingFree};
 
 // A record array of three pages, each holding a small picture.
 class RotatePage : public ::testing::Test {
@@ -201,8 +204,7 @@ TEST_F(RotatePage, TurnsOnlyTheNamedPage) {
     OwnedDib expected = turned(page(2), kLeft);
     const dib first = page(1);
     void* oldBlock = reinterpret_cast<void*>(page(2).pmih);
-    const qly::HeapAllocator recording{plainAlloc, recordingFree};
-    qly::setHeapAllocator(&recording);
+    qly::setHeapAllocator(&kRecording);
     gFreed.clear();
     ASSERT_TRUE(rotatePage(pages_, 2, kLeft, record_));
     EXPECT_EQ(gFreed, std::vector<void*>{oldBlock});
@@ -224,8 +226,7 @@ TEST_F(RotatePage, WithoutMemoryThePageStaysAsItWasAndNothingIsShown) {
     qlytest::ScopedRecordingSink sink;
     const std::vector<uint8_t> before = recordBytes();
     OwnedDib copy = turned(*turned(page(3), kLeft), kRight);
-    const qly::HeapAllocator failing{noMemory, recordingFree};
-    qly::setHeapAllocator(&failing);
+    qly::setHeapAllocator(&kNoMemory);
     dib out{};
     EXPECT_FALSE(rotateDib(out, page(3), kLeft));
     EXPECT_EQ(out.poi, nullptr);
