@@ -93,7 +93,18 @@ template <int Bytes> void turnBytePixels(const Turn& t, RowProgress& progress) {
                 const int32_t x = t.left ? r : t.w - 1 - r;
                 const uint8_t* s = first + ptrdiff_t{x} * Bytes;
                 uint8_t* d = t.dstRow(r) + ptrdiff_t{c0} * Bytes;
-                for (int32_t i = 0; i < n; ++i) {
+                int32_t i = 0;
+                if constexpr (Bytes == 3) {
+                    // Four bytes move faster than three. The fourth byte read belongs to the
+                    // next source pixel of the row (so not for the last column), the fourth byte
+                    // written is overwritten by the next target pixel (so not for the last one).
+                    if (x < t.w - 1) {
+                        for (; i + 1 < n; ++i) {
+                            std::memcpy(d + ptrdiff_t{i} * 3, s + i * step, 4);
+                        }
+                    }
+                }
+                for (; i < n; ++i) {
                     std::memcpy(d + ptrdiff_t{i} * Bytes, s + i * step, Bytes);
                 }
             }

@@ -72,6 +72,9 @@ void recordingFree(void* p) {
 void* noMemory(size_t) {
     return nullptr;
 }
+// Installed heaps must outlive every block they release, so they live here.
+const qly::HeapAllocator kRecording{plainAlloc, recordingFree};
+const qly::HeapAllocator kNoMemory{noMemory, recordingFree};
 
 // Pages without pictures, told apart by an id in their scx field.
 class PageList : public ::testing::Test {
@@ -141,8 +144,7 @@ TEST_F(PageList, DeleteReleasesThePictureAndRemovesTheRecord) {
     second.scx = 2;
     *pic = dib{}; // the page owns the picture now
     void* block = reinterpret_cast<void*>(second.pmih);
-    const qly::HeapAllocator recording{plainAlloc, recordingFree};
-    qly::setHeapAllocator(&recording);
+    qly::setHeapAllocator(&kRecording);
     gFreed.clear();
     EXPECT_TRUE(deletePage(pages_, 2));
     EXPECT_EQ(std::count(gFreed.begin(), gFreed.end(), block), 1);
@@ -163,8 +165,7 @@ TEST_F(PageList, InterleaveReordersTheRecordsAndLeavesNoCurrentRecord) {
 
 TEST_F(PageList, InterleaveWithoutMemoryChangesNothing) {
     addPages(5);
-    const qly::HeapAllocator failing{noMemory, recordingFree};
-    qly::setHeapAllocator(&failing);
+    qly::setHeapAllocator(&kNoMemory);
     EXPECT_FALSE(interleavePages(pages_, 3));
     EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(currentId(), 5);
