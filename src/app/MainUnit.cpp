@@ -169,8 +169,17 @@ void TMainForm::connectCommands() {
     on(wwwBtn, &TMainForm::wwwBtnClick);
     on(UeberBtn, &TMainForm::ueberbtnClick);
     on(EndeBtn, &TMainForm::EndeBtnClick);
-    connect(PageEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
-    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+    // The page view follows the page number, the zoom and the layout at once.
+    for (QSpinBox* s : {PageEd, ZoomEd}) {
+        connect(s, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+    }
+    for (QDoubleSpinBox* s : {BreitEd, HochEd, RandHEd, RandVEd}) {
+        connect(s, &QDoubleSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
+    }
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{BorderCheck, ZentCheck,
+                                                                      MaxSizeCheck, RelSizeCheck}) {
+        connect(b, &QAbstractButton::toggled, this, [this] { PaintBox1Paint(); });
+    }
 }
 
 // ---- kept settings --------------------------------------------------------------------------
@@ -280,6 +289,7 @@ void TMainForm::showEvent(QShowEvent* event) {
     }
     shown_ = true;
     restoreSettings();
+    PaintBox1Paint();
     // The conversion runs once the window is on the screen.
     QTimer::singleShot(0, this, [this] { FormShow(); });
 }

@@ -11,9 +11,13 @@
 #include <QTabWidget>
 #include <QWheelEvent>
 
-void TMainForm::PaintBox1Paint() { PaintBox1->refresh(); }
+void TMainForm::PaintBox1Paint() {
+    PaintBox1->refresh();
+}
 
-void TMainForm::PaintBox2Paint() { PaintBox2->refresh(); }
+void TMainForm::PaintBox2Paint() {
+    PaintBox2->refresh();
+}
 
 void TMainForm::adibchanged() {}
 

@@ -188,7 +188,15 @@ QImage dibToQImage(const dib& d, int32_t xSrc, int32_t ySrc, int32_t srcW, int32
     for (int32_t r = 0; r < srcH; ++r) {
         const int32_t y = top + r;
         uint8_t* dst = img.scanLine(r);
-        if (bits == 1 || bits == 4) {
+        if (bits == 1 && xSrc % 8 == 0) {
+            // DIB rows and Format_Mono both hold the leftmost pixel in the top bit.
+            std::memcpy(dst, DibRowTop(d, y) + xSrc / 8, static_cast<size_t>(srcW + 7) / 8);
+        } else if (bits == 4 && xSrc % 2 == 0) {
+            const uint8_t* src = DibRowTop(d, y) + xSrc / 2;
+            for (int32_t x = 0; x < srcW; ++x) {
+                dst[x] = static_cast<uint8_t>(x % 2 == 0 ? src[x / 2] >> 4 : src[x / 2] & 15);
+            }
+        } else if (bits == 1 || bits == 4) {
             for (int32_t x = 0; x < srcW; ++x) {
                 const uint32_t v = getpixel(d, xSrc + x, y);
                 if (bits == 4) {
@@ -237,9 +245,9 @@ void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t des
         dib copy{};
         DIBHalftoneDIBXY(copy, d, p.copyW, p.copyH);
         if (copy.poi != nullptr) {
-            const QImage img = dibToQImage(copy, p.copyX, p.copyY,
-                                           std::min(p.destW, p.copyW - p.copyX),
-                                           std::min(p.destH, p.copyH - p.copyY));
+            const QImage img =
+                dibToQImage(copy, p.copyX, p.copyY, std::min(p.destW, p.copyW - p.copyX),
+                            std::min(p.destH, p.copyH - p.copyY));
             painter.drawImage(QPoint(p.x, p.y), img);
             deldib(copy);
         }
@@ -258,8 +266,8 @@ void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t des
     case DrawMethod::Rows24:
     case DrawMethod::Rows8:
         painter.drawImage(QPoint(p.x, p.y),
-                          drawDibRows(d, p.destW, p.destH, p.xSrc,
-                                      dibheight(d) - p.ySrc - p.srcH, p.srcW, p.srcH));
+                          drawDibRows(d, p.destW, p.destH, p.xSrc, dibheight(d) - p.ySrc - p.srcH,
+                                      p.srcW, p.srcH));
         break;
     case DrawMethod::Stretch:
         painter.drawImage(QRect(p.x, p.y, p.destW, p.destH),

@@ -20,7 +20,9 @@ int32_t truncToInt(double v) {
 
 } // namespace
 
-int32_t mmToPoints(double mm) { return truncToInt(mm / 25.39995 * 72); }
+int32_t mmToPoints(double mm) {
+    return truncToInt(mm / 25.39995 * 72);
+}
 
 std::string PadToFourDigits(std::string text) {
     while (text.size() < 4) {
@@ -50,8 +52,8 @@ PictureBox placeInArea(const ExportSettings& s, int64_t aw, int64_t ah, int64_t 
     if (s.RelSizeCheck) {
         const int64_t wmax = std::max(Wmax, 1);
         const int64_t hmax = std::max(Hmax, 1);
-        const double scale = aw * hmax / wmax > ah ? double(ah) / double(hmax)
-                                                   : double(aw) / double(wmax);
+        const double scale =
+            aw * hmax / wmax > ah ? double(ah) / double(hmax) : double(aw) / double(wmax);
         w = static_cast<int64_t>(std::trunc(W * scale));
         h = static_cast<int64_t>(std::trunc(H * scale));
     } else if (int64_t{H} * aw / W > ah) {

@@ -41,16 +41,16 @@ std::string batchFileName(const std::string& base, int64_t counter);
 
 // Where one picture goes on its page.
 struct PagePlacement {
-    int32_t pageWidth = 0;  // the page's size after the picture-following rules
+    int32_t pageWidth = 0; // the page's size after the picture-following rules
     int32_t pageHeight = 0;
-    int32_t x = 0;          // the picture's box, top-left corner and size
+    int32_t x = 0; // the picture's box, top-left corner and size
     int32_t y = 0;
     int32_t w = 0;
     int32_t h = 0;
     // False when the page has no room for a picture (margins of half the paper or more) or the
     // picture has no pixels; the page is then written without a picture.
     bool drawn = false;
-    bool noRoom = false;      // the area inside the margins is empty
+    bool noRoom = false;       // the area inside the margins is empty
     bool emptyPicture = false; // the picture's width or height is 0
 };
 

@@ -23,11 +23,12 @@ uint64_t pageIdentity(dib& page) {
 
 namespace {
 
-dib& record(TDynaArray& pages, uint32_t i) { return *static_cast<dib*>(pages.GetObject(i)); }
+dib& record(TDynaArray& pages, uint32_t i) {
+    return *static_cast<dib*>(pages.GetObject(i));
+}
 
 // Fills the rectangle from (left, top) to (right, bottom), right and bottom excluded.
-void fill(QPainter& p, int32_t left, int32_t top, int32_t right, int32_t bottom,
-          const QColor& c) {
+void fill(QPainter& p, int32_t left, int32_t top, int32_t right, int32_t bottom, const QColor& c) {
     if (right > left && bottom > top) {
         p.fillRect(QRect(left, top, right - left, bottom - top), c);
     }
@@ -152,7 +153,8 @@ void TSortView::paintEvent(QPaintEvent*) {
     const QColor white(255, 255, 255);
     const QColor grey(128, 128, 128);
     const int64_t rows = (int64_t{count} + cols - 1) / cols;
-    const int64_t firstRow = std::max<int64_t>(0, (int64_t{s.scrollPos} - kCellHeight) / kCellHeight);
+    const int64_t firstRow =
+        std::max<int64_t>(0, (int64_t{s.scrollPos} - kCellHeight) / kCellHeight);
     for (int64_t row = firstRow; row < rows; ++row) {
         if (!rowVisible(row, s.scrollPos, s.clientHeight)) {
             if (row * kCellHeight > int64_t{s.scrollPos} + s.clientHeight) {
@@ -182,7 +184,9 @@ void TSortView::paintEvent(QPaintEvent*) {
             fill(p, x0 + 3, y0 + 3, x0 + 87, y0 + 5 + t.oy, back);
             fill(p, x0 + 3, y0 + 5 + t.oy + t.th, x0 + 87, y0 + 107, back);
             fill(p, x0 + 5 + t.ox + t.tw, y0 + 3, x0 + 87, y0 + 107, back);
-            if (selectionInside && t.tw > 0 && t.th > 0) {
+            // Pictures are drawn whether or not the selection lies within the pages, so the
+            // thumbnails stay when the selected last page has been deleted.
+            if (t.tw > 0 && t.th > 0) {
                 p.drawImage(QPoint(x0 + 5 + t.ox, y0 + 5 + t.oy), thumbnail(page, t.tw, t.th));
             }
         }
@@ -191,9 +195,9 @@ void TSortView::paintEvent(QPaintEvent*) {
         forgetGone(*s.pages);
     }
     if (onStatus) {
-        onStatus(selectionInside ? "Thumbnail: " + std::to_string(s.adib) + " von " +
-                                       std::to_string(count)
-                                 : "Bild: keins   ");
+        onStatus(selectionInside
+                     ? "Thumbnail: " + std::to_string(s.adib) + " von " + std::to_string(count)
+                     : "Bild: keins   ");
     }
 }
 

@@ -35,16 +35,16 @@ struct PageViewState {
 // widget, and the repaint that follows draws.
 class TPageView : public QWidget {
     Q_OBJECT
-public:
+  public:
     TPageView(QWidget* parent, std::function<PageViewState()> state);
 
     // Brings the size up to date and schedules a repaint.
     void refresh();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     bool fitSize(const PageViewState& s);
     std::function<PageViewState()> state_;
 };
@@ -52,9 +52,9 @@ private:
 // What the sorting view shows.
 struct SortViewState {
     TDynaArray* pages = nullptr;
-    int32_t adib = 1;        // the selected page, 1-based; may lie past the end
-    int32_t viewWidth = 0;   // the client width of the scroll box
-    int32_t scrollPos = 0;   // its vertical scroll position
+    int32_t adib = 1;      // the selected page, 1-based; may lie past the end
+    int32_t viewWidth = 0; // the client width of the scroll box
+    int32_t scrollPos = 0; // its vertical scroll position
     int32_t clientHeight = 0;
 };
 
@@ -63,7 +63,7 @@ struct SortViewState {
 // identity, so a repaint or a scroll step draws cached images.
 class TSortView : public QWidget {
     Q_OBJECT
-public:
+  public:
     TSortView(QWidget* parent, std::function<SortViewState()> state);
 
     // Brings the size up to date and schedules a repaint.
@@ -77,12 +77,12 @@ public:
     std::function<void(int32_t, int32_t)> onPress;
     std::function<void()> onDoubleClick;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool fitSize(const SortViewState& s);
     const QImage& thumbnail(dib& page, int32_t tw, int32_t th);
     void forgetGone(TDynaArray& pages);

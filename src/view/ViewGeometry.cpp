@@ -5,8 +5,8 @@
 #include <limits>
 
 int32_t mmToViewPixels(double mm, int32_t zoom, double dpi) {
-    const long double v = static_cast<long double>(zoom) *
-                          (static_cast<long double>(mm) / 25.39995L * dpi) / 100.0L;
+    const long double v =
+        static_cast<long double>(zoom) * (static_cast<long double>(mm) / 25.39995L * dpi) / 100.0L;
     return static_cast<int32_t>(std::clamp<long double>(std::trunc(v), 0, 1 << 30));
 }
 
@@ -23,7 +23,9 @@ SheetGeometry sheetGeometry(const ExportSettings& s, int32_t zoom, double dpi) {
     return g;
 }
 
-int32_t gridColumns(int32_t viewWidth) { return std::max(1, viewWidth / kCellWidth); }
+int32_t gridColumns(int32_t viewWidth) {
+    return std::max(1, viewWidth / kCellWidth);
+}
 
 int64_t gridHeight(uint32_t count, int32_t cols) {
     return (int64_t{count} / std::max(cols, 1) + 1) * kCellHeight;

@@ -14,17 +14,17 @@ using qlytest::TempDir;
 namespace {
 
 class CommandLine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(dir_.path() / "config");
         std::filesystem::create_directories(dir_.path() / "tmp");
     }
     CommandResult quillory(const std::string& arguments) {
         return pdftest::run("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "
-                          "XDG_CONFIG_HOME='" +
-                          (dir_.path() / "config").string() + "' TMPDIR='" +
-                          (dir_.path() / "tmp").string() + "' '" QLY_QUILLORY_EXE "' " +
-                          arguments);
+                            "XDG_CONFIG_HOME='" +
+                            (dir_.path() / "config").string() + "' TMPDIR='" +
+                            (dir_.path() / "tmp").string() + "' '" QLY_QUILLORY_EXE "' " +
+                            arguments);
     }
     std::string picture(const std::string& name, int w, int h, int bits, int format) {
         qlytest::OwnedDib d;
@@ -40,27 +40,26 @@ protected:
 };
 
 TEST_F(CommandLine, ConvertsPicturesOfEveryKindIntoOnePdfAndKeepsTheSettings) {
-    const std::string pics = picture("colour.jpg", 300, 400, 24, 8) + " " +
-                             picture("grey.png", 200, 300, 8, 15) + " " +
-                             picture("palette.bmp", 120, 90, 4, 3) + " " +
-                             picture("text.png", 640, 480, 1, 15);
+    const std::string pics =
+        picture("colour.jpg", 300, 400, 24, 8) + " " + picture("grey.png", 200, 300, 8, 15) + " " +
+        picture("palette.bmp", 120, 90, 4, 3) + " " + picture("text.png", 640, 480, 1, 15);
     const std::string pdf = dir_.file("out.pdf");
     const CommandResult r = quillory(pics + " '" + pdf + "'");
     EXPECT_EQ(r.status, 0) << r.output;
     pdftest::expectQpdfClean(pdf);
     const auto images = pdftest::pdfimagesList(pdf);
     ASSERT_EQ(images.size(), 4u);
-    EXPECT_EQ(images[0].enc, "jpx"); // JPEG 2000 by default
+    EXPECT_EQ(images[0].enc, "jpx");   // JPEG 2000 by default
     EXPECT_EQ(images[1].color, "rgb"); // grey pages are embedded as colour images
     EXPECT_EQ(images[2].enc, "jpx");
     EXPECT_EQ(images[3].enc, "jbig2");
     EXPECT_EQ(images[3].width, 640);
     // Both renderers draw every page.
-    const CommandResult poppler = pdftest::run("pdftoppm -r 20 -png '" + pdf + "' '" +
-                                             dir_.file("p") + "'");
+    const CommandResult poppler =
+        pdftest::run("pdftoppm -r 20 -png '" + pdf + "' '" + dir_.file("p") + "'");
     EXPECT_EQ(poppler.status, 0) << poppler.output;
-    const CommandResult mupdf = pdftest::run("mutool draw -r 20 -o '" + dir_.file("m%d.png") +
-                                           "' '" + pdf + "'");
+    const CommandResult mupdf =
+        pdftest::run("mutool draw -r 20 -o '" + dir_.file("m%d.png") + "' '" + pdf + "'");
     EXPECT_EQ(mupdf.status, 0) << mupdf.output;
     EXPECT_TRUE(std::filesystem::exists(dir_.file("m4.png")));
     // The first run leaves every kept value in the per-user file.
@@ -81,8 +80,7 @@ TEST_F(CommandLine, KeptSettingsApplyToTheNextConversion) {
     EXPECT_EQ(r.status, 0) << r.output;
     const CommandResult info = pdftest::run("pdfinfo '" + pdf + "'");
     // 148 x 210 mm: 419 x 595 points, the media box ending one unit before.
-    EXPECT_NE(info.output.find("Page size:       418 x 594 pts"), std::string::npos)
-        << info.output;
+    EXPECT_NE(info.output.find("Page size:       418 x 594 pts"), std::string::npos) << info.output;
     ASSERT_EQ(pdftest::pdfimagesList(pdf).size(), 1u);
     EXPECT_EQ(pdftest::pdfimagesList(pdf)[0].enc, "jpeg");
     EXPECT_NE(settingsText().find("BreitEd_Value=148"), std::string::npos);
@@ -91,9 +89,9 @@ TEST_F(CommandLine, KeptSettingsApplyToTheNextConversion) {
 TEST_F(CommandLine, AnUnreadablePictureIsReportedTheRestConvertedAndTheStatusIsAFailure) {
     std::ofstream(dir_.file("broken.png")) << "\x89PNG\r\n\x1a\n broken";
     const std::string pdf = dir_.file("out.pdf");
-    const CommandResult r = quillory(picture("a.bmp", 40, 30, 24, 3) + " '" +
-                                     dir_.file("broken.png") + "' " +
-                                     picture("b.png", 30, 40, 1, 15) + " '" + pdf + "'");
+    const CommandResult r =
+        quillory(picture("a.bmp", 40, 30, 24, 3) + " '" + dir_.file("broken.png") + "' " +
+                 picture("b.png", 30, 40, 1, 15) + " '" + pdf + "'");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("Fehler beim Öffnen von " + dir_.file("broken.png") + "!"),
               std::string::npos)

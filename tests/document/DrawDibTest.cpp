@@ -154,3 +154,29 @@ TEST(DrawDib, PaintsPicturesWherePlannedAtEveryDepth) {
 }
 
 } // namespace
+
+namespace {
+
+// The picture handed to the painter holds the picture's colours at every depth, whatever the
+// source rectangle's alignment.
+TEST(DibToQImage, HoldsEveryPixelAtEveryDepthAndOffset) {
+    for (int bits : {1, 4, 8, 24}) {
+        OwnedDib d;
+        qlytest::makePattern(d, 37, 9, bits, uint32_t(bits));
+        for (int xSrc : {0, 3, 8}) {
+            const QImage img = dibToQImage(*d, xSrc, 2, 37 - xSrc - 1, 5);
+            ASSERT_EQ(img.size(), QSize(37 - xSrc - 1, 5)) << bits;
+            // Rectangle rows count from the bottom: its top is picture row 9 - 2 - 5 = 2.
+            for (int y = 0; y < img.height(); ++y) {
+                for (int x = 0; x < img.width(); ++x) {
+                    int r = 0, g = 0, b = 0;
+                    qlytest::pixelRgb(*d, xSrc + x, 2 + y, r, g, b);
+                    ASSERT_EQ(img.pixelColor(x, y), QColor(r, g, b))
+                        << bits << " bits, x " << xSrc + x << ", y " << y;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
