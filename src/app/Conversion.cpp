@@ -3,56 +3,196 @@
 #include "acquire/AddPicture.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
-#include "export/CreateThePDF.h"
+#include "document/PageList.h"
+#include "platform/GrafikRW3.h"
 #include "platform/IoError.h"
 #include "platform/Messages.h"
 
-#include "platform/GrafikRW3.h"
-
 #include <algorithm>
+#include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <new>
+#include <optional>
 #include <thread>
 
+namespace fs = std::filesystem;
+
+DocumentLayout documentLayout(const ExportSettings& s, bool showPdf) {
+    DocumentLayout d;
+    d.BorderCheck = s.BorderCheck;
+    d.ZentCheck = s.ZentCheck;
+    d.MaxSizeCheck = !s.RelSizeCheck;
+    d.RandHEd = s.RandHEd;
+    d.RandVEd = s.RandVEd;
+    d.BreitEd = s.BreitEd;
+    d.HochEd = s.HochEd;
+    d.ShowPDFCheck = showPdf;
+    return d;
+}
+
+void applyDocumentLayout(ExportSettings& s, const DocumentLayout& d) {
+    s.BorderCheck = d.BorderCheck;
+    s.ZentCheck = d.ZentCheck;
+    s.MaxSizeCheck = d.MaxSizeCheck;
+    s.RelSizeCheck = !d.MaxSizeCheck;
+    s.RandHEd = d.RandHEd;
+    s.RandVEd = d.RandVEd;
+    s.BreitEd = d.BreitEd;
+    s.HochEd = d.HochEd;
+}
+
+bool isDocumentName(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".qly";
+}
+
+namespace {
+
+// A PDF starts with "%PDF-" within its first kilobyte.
+bool looksLikePdf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    char head[1024] = {};
+    in.read(head, sizeof head);
+    const std::string text(head, static_cast<size_t>(in.gcount()));
+    return text.find("%PDF-") != std::string::npos;
+}
+
+} // namespace
+
+std::string outputRefusal(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return {};
+    }
+    const std::string& out = args.back();
+    std::error_code ec;
+    if (!fs::exists(out, ec)) {
+        return {};
+    }
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (fs::equivalent(args[i], out, ec)) {
+            return "Die Ausgabedatei " + out +
+                   " ist zugleich eine Eingabedatei und wird nicht überschrieben.";
+        }
+    }
+    if (!fs::is_regular_file(out, ec)) {
+        return {}; // a device or pipe such as /dev/stdout
+    }
+    if (isDocumentName(out)) {
+        if (!looksLikeDocument(out)) {
+            return "Die Ausgabedatei " + out +
+                   " ist kein Quillory Dokument und wird nicht überschrieben.";
+        }
+    } else if (!looksLikePdf(out)) {
+        return "Die Ausgabedatei " + out + " ist keine PDF-Datei und wird nicht überschrieben.";
+    }
+    return {};
+}
+
+namespace {
+
+// Appends the pages of a document; false (reported) when it cannot be read.
+bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& settings) {
+    void* current = nullptr;
+    TDynaArray pages(sizeof(dib), &current);
+    DocumentLayout layout;
+    const DocumentStatus status = readDocument(file, pages, layout);
+    if (status != DocumentStatus::Ok) {
+        qly::messageSink().showMessage("Fehler beim Öffnen von " + file + "!",
+                                       status == DocumentStatus::CannotOpen
+                                           ? "Fehler: Konnte Datei nicht öffnen..."
+                                           : "Fehler: Die Datei ist keine gültige Varnholme "
+                                             "Datei...",
+                                       qly::MessageIcon::Error);
+        return false;
+    }
+    applyDocumentLayout(settings, layout);
+    for (uint32_t i = 0; i < pages.count; ++i) {
+        void* slot = bilder.Add();
+        if (slot == nullptr) {
+            // The array has reported it; the pages not taken over are released below.
+            for (uint32_t j = i; j < pages.count; ++j) {
+                freedib(*static_cast<dib*>(pages.GetObject(j)));
+            }
+            pages.Clear();
+            return false;
+        }
+        std::memcpy(slot, pages.GetObject(i), sizeof(dib));
+    }
+    pages.Clear();
+    return true;
+}
+
+} // namespace
+
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
-                               const ExportSettings& settings, const ExportCallbacks& callbacks) {
+                               const ExportSettings& kept, const ExportCallbacks& callbacks) {
     ConversionResult result;
     if (args.empty()) {
         return result;
     }
+    ExportSettings settings = kept;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
-    // message, in that order.
-    const size_t pictures = args.size() - 1;
+    // message, in that order. Documents are read in their turn on this thread.
+    const size_t inputs = args.size() - 1;
+    std::vector<bool> document(inputs);
+    for (size_t k = 0; k < inputs; ++k) {
+        document[k] = looksLikeDocument(args[k]);
+    }
     const size_t ahead = std::max<size_t>(1, std::thread::hardware_concurrency());
-    std::deque<std::future<dib>> reading;
+    std::deque<std::optional<std::future<dib>>> reading;
     size_t next = 0;
     auto startReading = [&] {
-        while (next < pictures && reading.size() < ahead) {
-            const std::string& name = args[next++];
-            reading.push_back(std::async(std::launch::async, [name] {
+        while (next < inputs && reading.size() < ahead) {
+            const size_t k = next++;
+            if (document[k]) {
+                reading.emplace_back(std::nullopt);
+                continue;
+            }
+            const std::string& name = args[k];
+            reading.emplace_back(std::async(std::launch::async, [name] {
                 dib d{};
                 OpenDib(d, name, DIB_AUTO);
                 return d;
             }));
         }
     };
-    for (size_t k = 0; k < pictures; ++k) {
+    for (size_t k = 0; k < inputs; ++k) {
         startReading();
-        dib picture = reading.front().get();
+        std::optional<std::future<dib>> slot = std::move(reading.front());
         reading.pop_front();
-        if (AddReadPicture(bilder, args[k], picture)) {
-            ++result.picturesAdded;
+        bool added = false;
+        if (slot) {
+            dib picture = slot->get();
+            added = AddReadPicture(bilder, args[k], picture);
         } else {
-            ++result.picturesFailed;
+            added = addDocument(bilder, args[k], settings);
         }
+        ++(added ? result.picturesAdded : result.picturesFailed);
         if (callbacks.processEvents) {
             callbacks.processEvents();
         }
     }
+    const std::string& out = args.back();
+    if (isDocumentName(out)) {
+        const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
+        if (status != DocumentStatus::Ok) {
+            qly::messageSink().showMessage("", "Fehler: Konnte Datei nicht erstellen...",
+                                           qly::MessageIcon::Error);
+        }
+        result.pdfWritten = status == DocumentStatus::Ok;
+        return result;
+    }
     try {
-        const ExportOutcome outcome = CreateThePDF(bilder, settings, args.back(), false, callbacks);
+        const ExportOutcome outcome = CreateThePDF(bilder, settings, out, false, callbacks);
         result.pdfWritten = outcome.written;
     } catch (const qly::IoError& e) {
         result.writeError = e.what();

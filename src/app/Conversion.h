@@ -1,9 +1,12 @@
 #pragma once
 // The command-line conversion: `quillory a.png b.jpg out.pdf` adds every argument but the last as
 // a page and writes all pages into the PDF file named by the last argument, with the kept
-// settings. Shared by the window (started from its show handler) and the run without a display.
+// settings. Documents (.qly) among the inputs add their pages in place, and an output ending in
+// ".qly" is written as a document instead of a PDF. Shared by the window (started from its show
+// handler) and the run without a display.
 
 #include "app/KeptSettings.h"
+#include "document/DocumentFile.h"
 #include "export/CreateThePDF.h"
 
 #include <functional>
@@ -13,20 +16,35 @@
 struct ConversionResult {
     int picturesAdded = 0;
     int picturesFailed = 0;
-    bool pdfWritten = false;
+    bool pdfWritten = false; // the output (a PDF or a document) was written
     // Set when the PDF writer raised a write error (a full disk, say): its description.
     std::string writeError;
-    // 0 when every picture was added and the PDF written, 1 otherwise.
+    // 0 when every picture was added and the output written, 1 otherwise.
     int exitStatus() const { return picturesFailed == 0 && pdfWritten ? 0 : 1; }
 };
 
+// The layout values a document keeps, from the export settings, and back.
+DocumentLayout documentLayout(const ExportSettings& s, bool showPdf);
+void applyDocumentLayout(ExportSettings& s, const DocumentLayout& layout);
+
+// True when `name` ends in ".qly" (any case): the conversion then writes a document.
+bool isDocumentName(const std::string& name);
+
+// Why the output (the last argument) must not be written, or empty when it may: it names one of
+// the input files, or an existing file that is not a PDF (for a document output: not a
+// document), judged by its content. The text names the file.
+std::string outputRefusal(const std::vector<std::string>& args);
+
 class TDynaArray;
 
-// Runs the conversion for `args` (at least one: the last is the PDF file): the pictures are
-// appended to `bilder` (records of type dib), then every page of `bilder` is written. Messages go
-// through the message sink; a write error of the PDF writer is caught and returned in writeError
-// (the writer has removed the incomplete file). The pages stay in `bilder`. `callbacks` are
-// the export's; processEvents is also called after each picture is added.
+// Runs the conversion for `args` (at least one: the last is the output): the pictures and the
+// pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
+// is written, laid out by `settings` with the layout of the last document read. A document that
+// cannot be read is reported like an unreadable picture and counts as one. Messages go through
+// the message sink; a write error of the PDF writer is caught and returned in writeError (the
+// writer has removed the incomplete file). The pages stay in `bilder`. `callbacks` are the
+// export's; processEvents is also called after each input is added. The caller checks
+// outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
                                const ExportCallbacks& callbacks = {});

@@ -154,6 +154,9 @@ void TMainForm::connectCommands() {
     auto on = [this](QAbstractButton* b, void (TMainForm::*handler)()) {
         connect(b, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
+    on(NewBtn, &TMainForm::NewBtnClick);
+    on(OpenBtn, &TMainForm::OpenBtnClick);
+    on(SaveAsBtn, &TMainForm::SaveAsBtnClick);
     on(OpenPicsBtn, &TMainForm::OpenPicsBtnClick);
     on(DelBtn, &TMainForm::DelBtnClick);
     on(SavePicBtn, &TMainForm::SavePicBtnClick);
@@ -296,6 +299,17 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     if (args_.empty()) {
+        return;
+    }
+    // A document given alone is opened, as a double click on it in a file manager asks.
+    if (args_.size() == 1 && isDocumentName(args_[0]) && looksLikeDocument(args_[0])) {
+        OpenFileNow(args_[0]);
+        return;
+    }
+    if (const std::string refusal = outputRefusal(args_); !refusal.empty()) {
+        showError(refusal);
+        conversionStatus_ = 1;
+        QCoreApplication::exit(conversionStatus_);
         return;
     }
     setBusy(true);

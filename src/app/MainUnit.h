@@ -53,6 +53,9 @@ class TMainForm : public QMainWindow {
     ~TMainForm() override;
 
     // Commands of the window.
+    void NewBtnClick();
+    void OpenBtnClick();
+    void SaveAsBtnClick();
     void OpenPicsBtnClick();
     void DelBtnClick();
     void SavePicBtnClick();
@@ -67,6 +70,10 @@ class TMainForm : public QMainWindow {
     void wwwBtnClick();
     void ueberbtnClick();
     void EndeBtnClick();
+
+    // Reads a document file; only a complete, valid document replaces the pages and sets the
+    // layout controls it keeps. Anything else is reported and changes nothing. True when read.
+    bool OpenFileNow(const std::string& fileName);
 
     // Adds a picture file as the last page and makes it the page shown; a file that cannot be
     // read is reported and nothing is added.

@@ -42,10 +42,18 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     if (!loadMainFormSettings(settings, file, error)) {
         std::fprintf(stderr, "quillory: %s\n", error.c_str());
     }
+    if (const std::string refusal = outputRefusal(args); !refusal.empty()) {
+        std::fprintf(stderr, "quillory: %s\n", refusal.c_str());
+        if (!saveMainFormSettings(settings, file, error)) {
+            std::fprintf(stderr, "quillory: %s\n", error.c_str());
+        }
+        return 1;
+    }
     void* abild = nullptr;
     TDynaArray bilder(sizeof(dib), &abild);
     bilder.buffersize = 100;
     const ConversionResult r = runConversion(bilder, args, settings.exportSettings);
+    const uint32_t pages = bilder.count;
     releaseAllPages(bilder);
     if (!r.writeError.empty()) {
         std::fprintf(stderr, "quillory: %s\n", r.writeError.c_str());
@@ -57,7 +65,7 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
         std::fprintf(stderr, "quillory: %s\n", error.c_str());
     }
     if (r.exitStatus() == 0) {
-        std::fprintf(stderr, "quillory: %d Seite(n) nach %s geschrieben\n", r.picturesAdded,
+        std::fprintf(stderr, "quillory: %u Seite(n) nach %s geschrieben\n", pages,
                      args.back().c_str());
     }
     return r.exitStatus();

@@ -101,3 +101,22 @@ bool interleavePages(TDynaArray& bilder, int64_t firstBackSide) {
     }
     return true;
 }
+
+void replacePages(TDynaArray& bilder, TDynaArray& fresh) {
+    releaseAllPages(bilder);
+    // The block changes hands with its bookkeeping; each array keeps its own current-record
+    // variable.
+    std::swap(bilder.poi, fresh.poi);
+    std::swap(bilder.count, fresh.count);
+    std::swap(bilder.amemsize, fresh.amemsize);
+    std::swap(bilder.buffersize, fresh.buffersize); // the block's size follows its step
+    bilder.aobj = nullptr;
+    bilder.aobjnr = -1;
+    fresh.aobj = nullptr;
+    fresh.aobjnr = -1;
+    for (TDynaArray* a : {&bilder, &fresh}) {
+        if (a->outeraobj != nullptr) {
+            *a->outeraobj = nullptr;
+        }
+    }
+}

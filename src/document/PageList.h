@@ -35,3 +35,8 @@ std::vector<uint32_t> interleaveOrder(uint32_t n, int64_t b);
 // current record. Returns false and changes nothing when the memory for the reordering cannot be
 // had (no message is shown; the caller tells the user).
 bool interleavePages(TDynaArray& bilder, int64_t firstBackSide);
+
+// Releases every picture of `bilder` and gives it the records of `fresh` (same record size),
+// which is left empty. No record is copied and nothing is allocated, so this cannot fail.
+// Afterwards neither array has a current record.
+void replacePages(TDynaArray& bilder, TDynaArray& fresh);

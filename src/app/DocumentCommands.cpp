@@ -1,0 +1,103 @@
+// The window's document commands: a new, empty document, opening and saving a document file.
+#include "app/Conversion.h"
+#include "app/MainUnit.h"
+#include "document/Dib.h"
+#include "document/DocumentFile.h"
+#include "document/PageList.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QRadioButton>
+
+namespace {
+
+FileDialogOptions documentDialog(bool save) {
+    FileDialogOptions o;
+    o.filter = "Quillory Dokumente (*.qly)|*.qly";
+    o.defaultExt = "qly";
+    o.overwritePrompt = save;
+    return o;
+}
+
+void documentError(const char* text) {
+    dialogs().messageBox("", text, qly::MessageIcon::Error, DialogButtons::Ok);
+}
+
+} // namespace
+
+void TMainForm::NewBtnClick() {
+    if (dialogs().messageBox("Datei/Neu",
+                             "Achtung: Alle Bilder werden nun entfernt. Alle Bilder, die noch "
+                             "nicht abgespeichert sind, gehen verloren!",
+                             qly::MessageIcon::Information,
+                             DialogButtons::OkCancel) != DialogAnswer::Ok) {
+        return;
+    }
+    releaseAllPages(bilder);
+    PaintBox1Paint();
+    RefreshPageCounter();
+    PaintBox2Paint();
+}
+
+void TMainForm::OpenBtnClick() {
+    if (dialogs().messageBox("Datei|Öffnen", "Alle nicht gespeicherten Einstellungen gehen verloren.",
+                             qly::MessageIcon::Question,
+                             DialogButtons::OkCancel) != DialogAnswer::Ok) {
+        return;
+    }
+    const FileDialogResult r = dialogs().openFiles(documentDialog(false));
+    if (r.accepted) {
+        OpenFileNow(r.files.front());
+    }
+    PaintBox1Paint();
+}
+
+bool TMainForm::OpenFileNow(const std::string& fileName) {
+    // The document is read into pages of its own first: the pages on screen are replaced only
+    // by a document that was read whole.
+    void* current = nullptr;
+    TDynaArray pages(sizeof(dib), &current);
+    pages.buffersize = 100;
+    DocumentLayout layout = documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked());
+    const DocumentStatus status =
+        readDocument(fileName, pages, layout, [this](int p) { SetProStatus(p); });
+    SetProStatus(0);
+    if (status == DocumentStatus::CannotOpen) {
+        documentError("Fehler: Konnte Datei nicht öffnen...");
+        return false;
+    }
+    if (status != DocumentStatus::Ok) {
+        documentError("Fehler: Die Datei ist keine gültige Varnholme Datei...");
+        return false;
+    }
+    replacePages(bilder, pages);
+    BorderCheck->setChecked(layout.BorderCheck);
+    ZentCheck->setChecked(layout.ZentCheck);
+    (layout.MaxSizeCheck ? MaxSizeCheck : RelSizeCheck)->setChecked(true);
+    RandHEd->setValue(layout.RandHEd);
+    RandVEd->setValue(layout.RandVEd);
+    BreitEd->setValue(layout.BreitEd);
+    HochEd->setValue(layout.HochEd);
+    ShowPDFCheck->setChecked(layout.ShowPDFCheck);
+    RefreshPageCounter();
+    PaintBox1Paint();
+    PaintBox2Paint();
+    return true;
+}
+
+void TMainForm::SaveAsBtnClick() {
+    const FileDialogResult r = dialogs().saveFile(documentDialog(true));
+    if (!r.accepted) {
+        return;
+    }
+    const DocumentStatus status =
+        saveDocument(r.files.front(), bilder,
+                     documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked()),
+                     [this](int p) { SetProStatus(p); });
+    SetProStatus(0);
+    // A save that failed half-way is reported like one that could not begin: the earlier file
+    // of that name is still there.
+    if (status != DocumentStatus::Ok) {
+        documentError("Fehler: Konnte Datei nicht erstellen...");
+    }
+}
