@@ -159,10 +159,8 @@ class RowProgress {
         : progress_(progress), height_(height) {
         report(0);
     }
-    ~RowProgress() { report(0); }
-    RowProgress(const RowProgress&) = delete;
-    RowProgress& operator=(const RowProgress&) = delete;
     void beforeRow(int32_t row) const { report(height_ > 1 ? row * 100 / (height_ - 1) : 0); }
+    void afterLastRow() const { report(0); }
 
   private:
     void report(int percent) const {
@@ -279,6 +277,7 @@ void writePicture(BufferedWriter& out, const dib& d, const DocumentProgress& pro
         rows.beforeRow(r);
         out.bytes(d.poi + size_t(r) * size_t(d.bytew), size_t(d.bytew));
     }
+    rows.afterLastRow();
 }
 
 // The file a name finally refers to: symbolic links of the last component are followed, also to
@@ -531,6 +530,7 @@ bool readPicture(Source& in, AddedPages& pages, const DocumentProgress& progress
             return false;
         }
     }
+    rows.afterLastRow();
     return true;
 }
 
