@@ -40,9 +40,9 @@ void TMainForm::NewBtnClick() {
 }
 
 void TMainForm::OpenBtnClick() {
-    if (dialogs().messageBox("Datei|Öffnen", "Alle nicht gespeicherten Einstellungen gehen verloren.",
-                             qly::MessageIcon::Question,
-                             DialogButtons::OkCancel) != DialogAnswer::Ok) {
+    if (dialogs().messageBox(
+            "Datei|Öffnen", "Alle nicht gespeicherten Einstellungen gehen verloren.",
+            qly::MessageIcon::Question, DialogButtons::OkCancel) != DialogAnswer::Ok) {
         return;
     }
     const FileDialogResult r = dialogs().openFiles(documentDialog(false));
@@ -58,7 +58,8 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
     void* current = nullptr;
     TDynaArray pages(sizeof(dib), &current);
     pages.buffersize = 100;
-    DocumentLayout layout = documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked());
+    DocumentLayout layout =
+        documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked());
     const DocumentStatus status =
         readDocument(fileName, pages, layout, [this](int p) { SetProStatus(p); });
     SetProStatus(0);

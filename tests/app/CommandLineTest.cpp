@@ -126,4 +126,61 @@ TEST_F(CommandLine, AFullDiskEndsWithAnErrorAndNoTruncatedFile) {
     EXPECT_FALSE(r.output.empty());
 }
 
+TEST_F(CommandLine, DocumentsGoInAndComeOutOnTheCommandLine) {
+    // Pictures into a document, with the kept layout...
+    std::ofstream((dir_.path() / "config" / "quillory.ini").string())
+        << "[TMainForm]\nBreitEd_Value=148\nRelSizeCheck_Checked=True\n";
+    const std::string doc = dir_.file("scan.qly");
+    CommandResult r = quillory(picture("a.bmp", 40, 30, 24, 3) + " " +
+                               picture("b.png", 30, 40, 1, 15) + " '" + doc + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string bytes = pdftest::readFile(doc);
+    ASSERT_GE(bytes.size(), 44u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\xAE\xCD\0\0\x02\0\0\0", 8));
+    // ...whose layout then applies to a conversion it takes part in, without being kept.
+    std::ofstream((dir_.path() / "config" / "quillory.ini").string()) << "[TMainForm]\n";
+    const std::string pdf = dir_.file("out.pdf");
+    r = quillory("'" + doc + "' " + picture("c.bmp", 50, 50, 24, 3) + " '" + pdf + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("3 Seite(n)"), std::string::npos) << r.output;
+    const auto images = pdftest::pdfimagesList(pdf);
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_EQ(images[0].width, 40);
+    EXPECT_EQ(images[1].enc, "jbig2");
+    const CommandResult info = pdftest::run("pdfinfo '" + pdf + "'");
+    EXPECT_NE(info.output.find("418 x 840"), std::string::npos) << info.output;
+    EXPECT_NE(settingsText().find("BreitEd_Value=210"), std::string::npos);
+    // A damaged document is reported like an unreadable picture; the rest is converted.
+    std::ofstream(dir_.file("bad.qly")) << bytes.substr(0, bytes.size() - 1);
+    r = quillory("'" + dir_.file("bad.qly") + "' " + picture("d.bmp", 50, 50, 24, 3) + " '" + pdf +
+                 "'");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("keine gültige Varnholme Datei"), std::string::npos) << r.output;
+    EXPECT_EQ(pdftest::pdfimagesList(pdf).size(), 1u);
+}
+
+TEST_F(CommandLine, AnOutputThatIsAnInputOrAnotherKindOfFileIsRefused) {
+    const std::string photo = picture("photo.jpg", 40, 30, 24, 8);
+    const std::string photoPath = dir_.file("photo.jpg");
+    const std::string before = pdftest::readFile(photoPath);
+    std::ofstream(dir_.file("notes.txt")) << "my notes";
+    const std::string cases[] = {
+        photo,                                       // quillory photo.jpg
+        photo + " " + photo,                         // quillory a.jpg a.jpg
+        photo + " '" + dir_.file("notes.txt") + "'", // an existing file that is not a PDF
+        photo + " '" + photoPath + "'",              // the same file named twice... as the output
+    };
+    for (const std::string& args : cases) {
+        const CommandResult r = quillory(args);
+        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.output.find("nicht überschrieben"), std::string::npos) << r.output;
+    }
+    EXPECT_EQ(pdftest::readFile(photoPath), before);
+    EXPECT_EQ(pdftest::readFile(dir_.file("notes.txt")), "my notes");
+    // An earlier PDF is replaced as always.
+    const std::string pdf = dir_.file("old.pdf");
+    ASSERT_EQ(quillory(photo + " '" + pdf + "'").status, 0);
+    EXPECT_EQ(quillory(photo + " '" + pdf + "'").status, 0);
+}
+
 } // namespace
