@@ -141,6 +141,7 @@ void TMainForm::buildWindow() {
     StatusPanel0 = new QLabel(StatusBar1);
     StatusPanel0->setObjectName("StatusPanel0");
     StatusPanel0->setFixedWidth(250);
+    StatusPanel0->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusPanel1 = new ProgressPanel(StatusBar1, [this](QPainter& p, const QRect& r) {
         StatusBar1DrawPanel(p,
                             TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
