@@ -1,4 +1,5 @@
 #include "document/PageList.h"
+#include "common/RecordingHeap.h"
 #include "common/TestDib.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
@@ -61,20 +62,9 @@ TEST(InterleavePreset, HalfTheCountRoundedUpPlusOne) {
     }
 }
 
-std::vector<void*> gFreed;
-void* plainAlloc(size_t n) {
-    return std::calloc(1, n);
-}
-void recordingFree(void* p) {
-    gFreed.push_back(p);
-    std::free(p);
-}
-void* noMemory(size_t) {
-    return nullptr;
-}
-// Installed heaps must outlive every block they release, so they live here.
-const qly::HeapAllocator kRecording{plainAlloc, recordingFree};
-const qly::HeapAllocator kNoMemory{noMemory, recordingFree};
+using qlytest::gFreed;
+using qlytest::kNoMemory;
+using qlytest::kRecording;
 
 // Pages without pictures, told apart by an id in their scx field.
 class PageList : public ::testing::Test {

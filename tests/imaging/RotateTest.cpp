@@ -1,4 +1,5 @@
 #include "imaging/Rotate.h"
+#include "common/RecordingHeap.h"
 #include "common/RecordingSink.h"
 #include "common/TestDib.h"
 #include "document/Dib.h"
@@ -148,20 +149,9 @@ TEST(Rotate, ProgressCountsTheSourceRowsFromTheTop) {
     }
 }
 
-std::vector<void*> gFreed;
-void* plainAlloc(size_t n) {
-    return std::calloc(1, n);
-}
-void recordingFree(void* p) {
-    gFreed.push_back(p);
-    std::free(p);
-}
-void* noMemory(size_t) {
-    return nullptr;
-}
-// Installed heaps must outlive every block they release, so they live here.
-const qly::HeapAllocator kRecording{plainAlloc, recordingFree};
-const qly::HeapAllocator kNoMemory{noMemory, recordingFree};
+using qlytest::gFreed;
+using qlytest::kNoMemory;
+using qlytest::kRecording;
 
 // A record array of three pages, each holding a small picture.
 class RotatePage : public ::testing::Test {
