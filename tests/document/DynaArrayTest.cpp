@@ -2,6 +2,7 @@
 #include "document/DynaArray.h"
 #include "platform/Heap.h"
 #include "platform/Messages.h"
+#include "platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -242,19 +245,31 @@ TEST_F(DynaArray, FailedAllocationsAreReportedAndLoseNothing) {
     EXPECT_EQ(at(a, 100)->id, 500u);
 }
 
-TEST(TempFileName, TakesTheFirstFreeCounterInTmpdir) {
+TEST(TempFileName, NamesLieInThePrivateFolderAndRunOnPastTakenOnes) {
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old != nullptr ? old : "";
     char tmpl[] = "/tmp/qlytmpXXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     setenv("TMPDIR", tmpl, 1);
-    const std::string dir = std::string(tmpl) + "/";
+    qly::removeTempFolder();
+    const std::string dir = qly::tempFolder();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(std::filesystem::path(dir).parent_path().parent_path(), std::filesystem::path(tmpl));
     EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim0.jpg");
-    std::ofstream(dir + "tempim0.jpg") << "x";
     std::ofstream(dir + "tempim1.jpg") << "x";
-    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim2.jpg");
+    std::ofstream(dir + "tempim2.jpg") << "x";
+    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim3.jpg");
     EXPECT_EQ(GetUniqueTempFileName("tempim0", ".bmp"), dir + "tempim00.bmp");
-    EXPECT_FALSE(std::filesystem::exists(dir + "tempim2.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "tempim3.jpg"));
+    // The creating variant takes the next name and makes the file at once, private.
+    const std::string made = CreateUniqueTempFile("tempim", ".jpg");
+    EXPECT_EQ(made, dir + "tempim4.jpg");
+    struct stat st {};
+    ASSERT_EQ(::stat(made.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    qly::removeTempFolder();
+    EXPECT_FALSE(std::filesystem::exists(dir));
     std::filesystem::remove_all(tmpl);
     if (old != nullptr) {
         setenv("TMPDIR", saved.c_str(), 1);

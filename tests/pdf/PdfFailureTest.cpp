@@ -76,7 +76,7 @@ class PdfFailures : public pdftest::PdfTest {
         PdfTest::TearDown();
     }
     std::string parked(int n) const {
-        return (tmp_.path() / ("temppdfimg" + std::to_string(n) + ".bmp")).string();
+        return privateTemp("temppdfimg" + std::to_string(n) + ".bmp");
     }
     // Text that deflate cannot shrink much: page content of about `bytes` bytes.
     static void writeNoise(TPDFCanvas& pdf, size_t bytes) {
