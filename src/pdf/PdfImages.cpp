@@ -5,6 +5,7 @@
 
 #include "document/Dib.h"
 #include "platform/CodePage.h"
+#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Heap.h"
 #include "platform/IoError.h"
@@ -12,12 +13,10 @@
 #include "platform/faxencode.h"
 #include "platform/jbig2enc.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <vector>
 
 namespace {
@@ -64,33 +63,11 @@ class LocalDib {
     dib d{};
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// Reads a whole encoder output file; false when it is missing, unreadable or larger than a PDF
-// can hold.
+// Reads a whole encoder output file; false when it is missing, not a regular file, unreadable
+// or larger than a PDF can hold.
 bool readWholeFile(const std::string& name, std::vector<uint8_t>& data) {
-    data.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
-    if (!file) {
-        return false;
-    }
-    std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(name, ec);
-    if (ec || size > static_cast<uintmax_t>(qly::PdfOutputFile::kMaxSize)) {
-        return false;
-    }
-    try {
-        data.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (!data.empty() && std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
-        data.clear();
-        return false;
-    }
-    return true;
+    return qly::readRegularFile(name, data, static_cast<uint64_t>(qly::PdfOutputFile::kMaxSize)) ==
+           qly::FileStatus::Ok;
 }
 
 // 24-bit copy of a 4- or 8-bit picture, the colours taken from its palette copy `pal`, rows one

@@ -4,9 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qlytest::TempDir;
 
@@ -94,6 +102,31 @@ TEST(SettingsStore, DamagedOrUnreadableFilesAreReportedAndGiveNoValues) {
     qly::SettingsStore folder(dir.path().string());
     EXPECT_FALSE(folder.write("TMainForm", {{"A", "1"}}, error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(SettingsStore, APipeInPlaceOfTheFileIsReportedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.file("quillory.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    qly::SettingsStore store(fifo);
+    auto both = std::async(std::launch::async, [&store] {
+        std::map<std::string, std::string> values;
+        std::string readError;
+        std::string writeError;
+        const bool read = store.read("TMainForm", values, readError);
+        const bool written = store.write("TMainForm", {{"A", "1"}}, writeError);
+        return !read && !written && !readError.empty() && !writeError.empty();
+    });
+    if (both.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+        ADD_FAILURE() << "the settings store waits on a pipe";
+        for (int i = 0; i < 2; ++i) { // release the reads so the test ends
+            const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::close(fd);
+        }
+    }
+    EXPECT_TRUE(both.get());
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(SettingsStore, FileLivesInTheXdgConfigFolderNamedAfterTheProgram) {
