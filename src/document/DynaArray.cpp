@@ -82,7 +82,9 @@ bool TDynaArray::AllocMoreMem() {
             allocFailed_ = true;
             return false;
         }
-        std::memcpy(block, poi, amemsize);
+        // Only the records there were before the count grew: after shrinks that failed the old
+        // block can be larger than the new one, and its slots past them hold stale copies.
+        std::memcpy(block, poi, static_cast<size_t>(count - 1) * size);
         qly::heapFree(poi);
         poi = block;
     }

@@ -47,6 +47,8 @@ public:
     bool WhileNext();
 
     // Growth and shrink steps (called by Add/Insert and Delete after the count changed).
+    // AllocMoreMem runs after the count grew by one and keeps the first count - 1 records in the
+    // new block; the new last slot is zero there.
     bool AllocMoreMem();
     void AllocLessMem();
 

@@ -245,6 +245,36 @@ TEST_F(DynaArray, FailedAllocationsAreReportedAndLoseNothing) {
     EXPECT_EQ(at(a, 100)->id, 500u);
 }
 
+TEST_F(DynaArray, GrowingAfterFailedShrinksCopiesOnlyTheRecordsIntoTheSmallerBlock) {
+    // Two failed shrinks leave a block of 200 records for 99; the next Add or Insert gets a
+    // block of 100 and must not copy the old block's 200 records into it.
+    for (const bool insert : {false, true}) {
+        SCOPED_TRACE(insert ? "Insert" : "Add");
+        void* cur = nullptr;
+        TDynaArray a(sizeof(Rec), &cur);
+        for (uint32_t i = 0; i < 101; ++i) {
+            add(a, i + 1);
+        }
+        gFailAfter = 0;
+        a.Delete(0);
+        a.Delete(0);
+        ASSERT_EQ(a.count, 99u);
+        ASSERT_EQ(a.amemsize, 200 * sizeof(Rec));
+        gFailAfter = -1;
+        auto* r = static_cast<Rec*>(insert ? a.Insert(99) : a.Add());
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(a.count, 100u);
+        EXPECT_EQ(a.amemsize, 100 * sizeof(Rec));
+        EXPECT_EQ(r, at(a, 99));
+        const Rec zero{};
+        EXPECT_EQ(std::memcmp(r, &zero, sizeof zero), 0); // not the stale copy of record 101
+        for (uint32_t i = 0; i < 99; ++i) {
+            ASSERT_EQ(at(a, i)->id, i + 3);
+        }
+        a.Clear();
+    }
+}
+
 TEST(TempFileName, NamesLieInThePrivateFolderAndRunOnPastTakenOnes) {
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old != nullptr ? old : "";
