@@ -145,6 +145,7 @@ void TPDFCanvas::Placement(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int
           " cm");
     putln("/Im" + num(n) + " Do");
     putln("Q");
+    NoteImageOnPage(n);
 }
 
 void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const dib& di,

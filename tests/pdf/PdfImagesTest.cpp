@@ -480,8 +480,8 @@ TEST_F(PdfImages, JbigTwoImagesShiftTheNumbersOfLaterImagesByOne) {
     const ParsedPdf p = parseAndCheck(name);
     // 2 pages: tree 6, pages 7-8, catalog 9, outlines 10; images 11+12, 13, 14+15.
     ASSERT_EQ(p.size, 16);
-    EXPECT_NE(p.object(7).find("/XObject << /Im0 11 0 R/Im1 13 0 R/Im2 14 0 R >>"),
-              std::string::npos);
+    EXPECT_NE(p.object(7).find("/XObject << /Im0 11 0 R/Im1 13 0 R >>"), std::string::npos);
+    EXPECT_NE(p.object(8).find("/XObject << /Im2 14 0 R >>"), std::string::npos);
     EXPECT_NE(p.object(11).find("/JBIG2Globals 12 0 R>>"), std::string::npos);
     EXPECT_NE(p.object(13).find("/DCTDecode"), std::string::npos);
     EXPECT_NE(p.object(14).find("/JBIG2Globals 15 0 R>>"), std::string::npos);
