@@ -187,6 +187,29 @@ TEST_F(CommandLine, ConversionsRunningAtOnceKeepTheirOwnPagesAndLeaveNothingInTm
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
 }
 
+TEST_F(CommandLine, APipeOrNullDeviceAsOutputTakesTheWholeFileWithoutAMessage) {
+    const std::string pic = picture("a.png", 60, 40, 24, 15);
+    // Standard output into a pipe: what comes out of the pipe is the PDF.
+    const std::string pdf = dir_.file("piped.pdf");
+    const std::string err = dir_.file("err.txt");
+    const std::string status = dir_.file("status");
+    const CommandResult piped =
+        pdftest::run("{ " + command(pic + " /dev/stdout") + " 2>'" + err + "'; echo $? >'" +
+                     status + "'; } | cat >'" + pdf + "'");
+    ASSERT_EQ(piped.status, 0) << piped.output;
+    EXPECT_EQ(pdftest::readFile(status), "0\n");
+    const std::string messages = pdftest::readFile(err);
+    EXPECT_EQ(messages.find("file position"), std::string::npos) << messages;
+    pdftest::expectQpdfClean(pdf);
+    EXPECT_EQ(pdftest::pdfimagesList(pdf).size(), 1u);
+    // The null device.
+    const CommandResult null = quillory(pic + " /dev/null");
+    EXPECT_EQ(null.status, 0) << null.output;
+    EXPECT_EQ(null.output.find("file position"), std::string::npos) << null.output;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
+}
+
 TEST_F(CommandLine, AFullDiskEndsWithAnErrorAndNoTruncatedFile) {
     // /dev/full accepts the open and refuses every write.
     const CommandResult r = quillory(picture("a.bmp", 40, 30, 24, 3) + " /dev/full");
