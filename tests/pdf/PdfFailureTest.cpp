@@ -3,6 +3,7 @@
 #include "pdf/PDFWriterCanvas.h"
 
 #include "PdfTestUtil.h"
+#include "common/FileSizeCap.h"
 #include "document/Dib.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Heap.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -18,12 +18,12 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using pdftest::parseAndCheck;
 using pdftest::ParsedPdf;
+using qlytest::FileSizeCap;
 using qlytest::OwnedDib;
 
 namespace {
@@ -31,27 +31,6 @@ namespace {
 const std::string kPlaceholder = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 "
                                  "/BitsPerComponent 8 /ColorSpace /DeviceGray /Length 1 >>\n"
                                  "stream\n\xFF\nendstream\nendobj\n";
-
-// Caps the size of files this process writes (RLIMIT_FSIZE) while it lives; writes beyond the
-// cap fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeCap {
-  public:
-    explicit FileSizeCap(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit cap = old_;
-        cap.rlim_cur = bytes;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &cap), 0);
-    }
-    ~FileSizeCap() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldSignal_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*oldSignal_)(int) = nullptr;
-};
 
 // A heap that refuses blocks matching a rule, to run the writer out of memory on purpose.
 size_t gRefuseFrom = 0;    // refuse blocks of at least this size (0: never)

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <future>
 #include <sstream>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -108,23 +107,18 @@ TEST(SettingsStore, APipeInPlaceOfTheFileIsReportedWithoutWaiting) {
     TempDir dir;
     const std::string fifo = dir.file("quillory.ini");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    qly::SettingsStore store(fifo);
-    auto both = std::async(std::launch::async, [&store] {
+    // A writer that keeps the pipe open lets a read that should not happen end.
+    const int keep = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    auto both = std::async(std::launch::async, [&fifo] {
+        qly::SettingsStore store(fifo);
         std::map<std::string, std::string> values;
-        std::string readError;
-        std::string writeError;
+        std::string readError, writeError;
         const bool read = store.read("TMainForm", values, readError);
         const bool written = store.write("TMainForm", {{"A", "1"}}, writeError);
         return !read && !written && !readError.empty() && !writeError.empty();
     });
-    if (both.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
-        ADD_FAILURE() << "the settings store waits on a pipe";
-        for (int i = 0; i < 2; ++i) { // release the reads so the test ends
-            const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            ::close(fd);
-        }
-    }
+    EXPECT_EQ(both.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    ::close(keep);
     EXPECT_TRUE(both.get());
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
