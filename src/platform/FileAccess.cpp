@@ -193,9 +193,10 @@ FileStatus writeInPlace(const std::string& path, const struct stat& before,
                          ::ftruncate(fd.get(), static_cast<off_t>(total)) == 0 &&
                          ::fsync(fd.get()) == 0;
     if (!written) {
-        if (haveOld && writeAllAt(fd.get(), old.data(), old.size(), 0)) {
-            (void)::ftruncate(fd.get(), static_cast<off_t>(old.size()));
-        }
+        // Put the old content back; should that fail too, there is nothing more to be done.
+        const bool restored = haveOld && writeAllAt(fd.get(), old.data(), old.size(), 0) &&
+                              ::ftruncate(fd.get(), static_cast<off_t>(old.size())) == 0;
+        static_cast<void>(restored);
         return FileStatus::CannotWrite;
     }
     return fd.close() ? FileStatus::Ok : FileStatus::CannotWrite;
@@ -259,9 +260,10 @@ FileStatus replaceFile(const std::string& name, std::initializer_list<FilePiece>
     }
     bool ok = writePiecesAt(part.get(), pieces);
     if (ok && exists) {
-        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
-            (void)::fchown(part.get(), st.st_uid, st.st_gid); // where the system allows it
-        }
+        // The old owner and group where the system allows it; the file is ours otherwise.
+        const bool sameOwner = (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) ||
+                               ::fchown(part.get(), st.st_uid, st.st_gid) == 0;
+        static_cast<void>(sameOwner);
         ok = ::fchmod(part.get(), st.st_mode & 0777) == 0;
     }
     ok = part.close() && ok;
