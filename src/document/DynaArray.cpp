@@ -2,10 +2,9 @@
 
 #include "platform/Heap.h"
 #include "platform/Messages.h"
+#include "platform/TempFolder.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -83,7 +82,9 @@ bool TDynaArray::AllocMoreMem() {
             allocFailed_ = true;
             return false;
         }
-        std::memcpy(block, poi, amemsize);
+        // Only the records there were before the count grew: after shrinks that failed the old
+        // block can be larger than the new one, and its slots past them hold stale copies.
+        std::memcpy(block, poi, static_cast<size_t>(count - 1) * size);
         qly::heapFree(poi);
         poi = block;
     }
@@ -205,20 +206,11 @@ bool TDynaArray::WhileNext() {
 }
 
 std::string GetUniqueTempFileName(const std::string& prefix, const std::string& suffix) {
-    std::error_code ec;
-    std::string folder = std::filesystem::temp_directory_path(ec).string();
-    if (ec || folder.empty()) {
-        folder = "/tmp";
-    }
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    for (uint64_t counter = 0;; ++counter) {
-        std::string name = folder + prefix + std::to_string(counter) + suffix;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec))) {
-            return name;
-        }
-    }
+    return qly::uniqueTempName(prefix, suffix);
+}
+
+std::string CreateUniqueTempFile(const std::string& prefix, const std::string& suffix) {
+    return qly::createTempFile(prefix, suffix);
 }
 
 void infobox(const std::string& text) {

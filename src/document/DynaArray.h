@@ -47,6 +47,8 @@ public:
     bool WhileNext();
 
     // Growth and shrink steps (called by Add/Insert and Delete after the count changed).
+    // AllocMoreMem runs after the count grew by one and keeps the first count - 1 records in the
+    // new block; the new last slot is zero there.
     bool AllocMoreMem();
     void AllocLessMem();
 
@@ -67,10 +69,14 @@ private:
     bool allocFailed_ = false;
 };
 
-// The first name temporary folder + prefix + decimal counter + suffix (counter 0, 1, 2, ...) for
-// which no file exists; the file is not created. The folder is the system's temporary folder
-// (TMPDIR when set), with a trailing separator.
+// The first name folder + prefix + decimal counter + suffix for which no file exists, where the
+// folder is the process's private temporary folder (platform/TempFolder.h) with a trailing
+// separator. The counter of each prefix/suffix pair runs on from the last name handed out, so no
+// name is handed out twice. The file is not created; empty when the folder cannot be made.
 std::string GetUniqueTempFileName(const std::string& prefix, const std::string& suffix);
+// The same name, created at once as an empty file only this process uses (exclusively, mode
+// 0600), so nothing else can take it before the caller writes it. Empty when that fails.
+std::string CreateUniqueTempFile(const std::string& prefix, const std::string& suffix);
 
 // Shows `text` to the user with the information icon and no caption (through the message sink).
 void infobox(const std::string& text);

@@ -82,10 +82,10 @@ PagePlacement layoutPage(const ExportSettings& s, int32_t& pageWidth, int32_t& p
     }
     if (s.UsePageSizeFromPicChecked) {
         const int64_t dpi = std::max<int64_t>(truncToInt(s.ScanResEd), 1);
-        pageWidth = clamp32(int64_t{W} * 72 / dpi);
+        pageWidth = clamp32(std::max<int64_t>(int64_t{W} * 72 / dpi, kMinPagePoints));
     }
     if (s.setpaperheichec) {
-        pageHeight = clamp32(int64_t{H} * pageWidth / W);
+        pageHeight = clamp32(std::max<int64_t>(int64_t{H} * pageWidth / W, kMinPagePoints));
     }
     const int64_t PW = pageWidth;
     const int64_t PH = pageHeight;
@@ -96,7 +96,8 @@ PagePlacement layoutPage(const ExportSettings& s, int32_t& pageWidth, int32_t& p
     p.pageWidth = pageWidth;
     p.pageHeight = pageHeight;
     if (aw <= 0 || ah <= 0) {
-        p.noRoom = true;
+        // Only margins can leave no room on a page of at least the smallest size.
+        p.noRoom = s.BorderCheck;
         return p;
     }
     const PictureBox box = placeInArea(s, aw, ah, mx, my, W, H, Wmax, Hmax);

@@ -39,6 +39,12 @@ std::string batchBaseName(const std::string& fileName);
 // base + PadToFourDigits(counter) + ".pdf".
 std::string batchFileName(const std::string& base, int64_t counter);
 
+// The smallest side of a page whose size follows its picture. The writer's MediaBox ends one unit
+// before the page size, so this is a box of 3 x 3 units, the smallest page PDF allows
+// (ISO 32000-1, annex C); a tiny picture at a high resolution still gets a valid page it is
+// drawn on.
+constexpr int32_t kMinPagePoints = 4;
+
 // Where one picture goes on its page.
 struct PagePlacement {
     int32_t pageWidth = 0; // the page's size after the picture-following rules
@@ -50,7 +56,7 @@ struct PagePlacement {
     // False when the page has no room for a picture (margins of half the paper or more) or the
     // picture has no pixels; the page is then written without a picture.
     bool drawn = false;
-    bool noRoom = false;       // the area inside the margins is empty
+    bool noRoom = false;       // margins are on and the area inside them is empty
     bool emptyPicture = false; // the picture's width or height is 0
 };
 
@@ -68,9 +74,10 @@ PictureBox placeInArea(const ExportSettings& s, int64_t aw, int64_t ah, int64_t 
                        int32_t W, int32_t H, int32_t Wmax, int32_t Hmax);
 
 // Lays out one page. `pageWidth`/`pageHeight` are the writer's current page size in points;
-// they are updated by the rules that let the page follow the picture and keep their values for
-// the next page, as the writer's own fields do. W and H are the picture's size in pixels; Wmax and
-// Hmax the largest width and height of all pictures (each at least 1), used in relative mode.
-// Products and quotients are computed in 64 bits, so no size can overflow.
+// they are updated by the rules that let the page follow the picture (a size taken from the
+// picture is at least kMinPagePoints) and keep their values for the next page, as the writer's
+// own fields do. W and H are the picture's size in pixels; Wmax and Hmax the largest width and
+// height of all pictures (each at least 1), used in relative mode. Products and quotients are
+// computed in 64 bits, so no size can overflow.
 PagePlacement layoutPage(const ExportSettings& s, int32_t& pageWidth, int32_t& pageHeight,
                          int32_t W, int32_t H, int32_t Wmax, int32_t Hmax);

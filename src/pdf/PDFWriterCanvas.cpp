@@ -10,6 +10,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -258,6 +259,24 @@ void TPDFCanvas::EndPageStream() {
     }
     page->width = PageWidth;
     page->height = PageHeight;
+    try {
+        pageimages.push_back(std::move(currentpageimages));
+    } catch (const std::bad_alloc&) {
+        throw qly::IoError("Not enough memory for the page table", f.name(), f.written());
+    }
+    currentpageimages.clear();
+}
+
+void TPDFCanvas::NoteImageOnPage(int32_t n) {
+    const auto at = std::lower_bound(currentpageimages.begin(), currentpageimages.end(), n);
+    if (at != currentpageimages.end() && *at == n) {
+        return;
+    }
+    try {
+        currentpageimages.insert(at, n);
+    } catch (const std::bad_alloc&) {
+        throw qly::IoError("Not enough memory for the page's image list", f.name(), f.written());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -275,6 +294,8 @@ bool TPDFCanvas::BeginDoc(const std::string& fname) {
     FontList = std::make_unique<TDynaArray>(sizeof(TPDFFontEntry), nullptr);
     docfirstimage = static_cast<int32_t>(images->count);
     placeholdercount = 0;
+    pageimages.clear();
+    currentpageimages.clear();
     instream = false;
     try {
         putln(usejpeg2000 ? "%PDF-1.5" : "%PDF-1.3");
@@ -332,8 +353,8 @@ void TPDFCanvas::EndDoc() {
         putln(kids);
         EndDictObject();
 
-        // Pages: every page lists every image of the document and every font.
-        const std::string xobjects = "/XObject << " + ImageResources() + " >>";
+        // Pages: every page lists the images drawn on it and every font.
+        const std::vector<std::string> xobjects = PageImageResources();
         std::string fonts = "/Font << ";
         for (uint32_t i = 1; i <= FontList->count; ++i) {
             fonts += "/F" + num(i) + " " + num(fontobjnr + int64_t(i) - 1) + " 0 R";
@@ -346,8 +367,9 @@ void TPDFCanvas::EndDoc() {
             BeginDictObject();
             putln("/Type /Page");
             putln("/Parent " + num(parentnr) + " 0 R");
-            put("/Resources <<");
-            putln(xobjects);
+            put("/Resources <</XObject << ");
+            put(xobjects[size_t(j)]);
+            putln(" >>");
             putln(fonts);
             putln(">>");
             putln("/MediaBox [0 0 " + num(int64_t(w) - 1) + " " + num(int64_t(h) - 1) + "]");
@@ -383,19 +405,27 @@ void TPDFCanvas::EndDoc() {
     isincreation = false;
 }
 
-std::string TPDFCanvas::ImageResources() const {
-    std::string x;
-    const int64_t first = int64_t(parentnr + 1) + apages + 2;
-    int64_t k = 0;
+std::vector<std::string> TPDFCanvas::PageImageResources() const {
+    // Object numbers of the document's images: they follow the pages, the catalog and the
+    // outlines in drawing order, a JBIG2 image taking two (image and globals).
+    std::vector<int64_t> objects;
+    int64_t next = int64_t(parentnr + 1) + apages + 2;
     for (uint32_t i = static_cast<uint32_t>(docfirstimage); i < images->count; ++i) {
         const auto* e =
             reinterpret_cast<const TPDFImageEntry*>(images->poi + size_t(i) * images->size);
-        x += "/Im" + num(i) + " " + num(first + (int64_t(i) - docfirstimage) + k) + " 0 R";
-        if (TakesTwoObjects(*e)) {
-            ++k;
-        }
+        objects.push_back(next);
+        next += TakesTwoObjects(*e) ? 2 : 1;
     }
-    return x;
+    std::vector<std::string> pages;
+    pages.reserve(pageimages.size());
+    for (const std::vector<int32_t>& drawn : pageimages) {
+        std::string x;
+        for (const int32_t n : drawn) {
+            x += "/Im" + num(n) + " " + num(objects[size_t(n - docfirstimage)]) + " 0 R";
+        }
+        pages.push_back(std::move(x));
+    }
+    return pages;
 }
 
 void TPDFCanvas::WriteMetadata() {
@@ -471,6 +501,8 @@ void TPDFCanvas::WriteTrailer() {
 }
 
 void TPDFCanvas::FreeDocArrays() noexcept {
+    std::vector<std::vector<int32_t>>().swap(pageimages);
+    std::vector<int32_t>().swap(currentpageimages);
     qly::heapFree(streambuf);
     streambuf = nullptr;
     sblen = 0;

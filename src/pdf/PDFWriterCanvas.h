@@ -199,7 +199,10 @@ class TPDFCanvas {
     void WriteMetadata();
     void WriteXref();
     void WriteTrailer();
-    std::string ImageResources() const;
+    // The /XObject entries of every page: the images drawn on it, in the order of their numbers.
+    std::vector<std::string> PageImageResources() const;
+    // Records that the current page draws image n.
+    void NoteImageOnPage(int32_t n);
 
     // Image objects (one or two per image).
     bool TakesTwoObjects(const TPDFImageEntry& e) const;
@@ -256,4 +259,8 @@ class TPDFCanvas {
     // The first image number of the current document.
     int32_t docfirstimage = 0;
     int32_t placeholdercount = 0;
+    // Image numbers drawn on each finished page of the current document and on the current one,
+    // ascending, each once.
+    std::vector<std::vector<int32_t>> pageimages;
+    std::vector<int32_t> currentpageimages;
 };

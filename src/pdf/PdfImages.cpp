@@ -5,6 +5,7 @@
 
 #include "document/Dib.h"
 #include "platform/CodePage.h"
+#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Heap.h"
 #include "platform/IoError.h"
@@ -12,12 +13,10 @@
 #include "platform/faxencode.h"
 #include "platform/jbig2enc.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <vector>
 
 namespace {
@@ -28,22 +27,22 @@ std::string num(int64_t v) {
     return std::string(buf, r.ptr);
 }
 
-// A temporary file name that is erased (if a file was made under it) when it goes out of scope.
+// A temporary file made (empty, only ours) in the process's private temporary folder, and erased
+// when it goes out of scope. The name is empty when no file could be made.
 class TempFile {
   public:
     TempFile(const std::string& prefix, const std::string& suffix)
-        : name_(GetUniqueTempFileName(prefix, suffix)) {}
-    // Chooses the name again (the first free one now).
-    void choose(const std::string& prefix, const std::string& suffix) {
-        name_ = GetUniqueTempFileName(prefix, suffix);
-    }
+        : name_(CreateUniqueTempFile(prefix, suffix)) {}
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() { erase(); }
     const std::string& name() const { return name_; }
+    bool made() const { return !name_.empty(); }
     void erase() {
-        std::error_code ec;
-        std::filesystem::remove(name_, ec);
+        if (!name_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(name_, ec);
+        }
     }
 
   private:
@@ -64,33 +63,11 @@ class LocalDib {
     dib d{};
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// Reads a whole encoder output file; false when it is missing, unreadable or larger than a PDF
-// can hold.
+// Reads a whole encoder output file; false when it is missing, not a regular file, unreadable
+// or larger than a PDF can hold.
 bool readWholeFile(const std::string& name, std::vector<uint8_t>& data) {
-    data.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
-    if (!file) {
-        return false;
-    }
-    std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(name, ec);
-    if (ec || size > static_cast<uintmax_t>(qly::PdfOutputFile::kMaxSize)) {
-        return false;
-    }
-    try {
-        data.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (!data.empty() && std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
-        data.clear();
-        return false;
-    }
-    return true;
+    return qly::readRegularFile(name, data, static_cast<uint64_t>(qly::PdfOutputFile::kMaxSize)) ==
+           qly::FileStatus::Ok;
 }
 
 // 24-bit copy of a 4- or 8-bit picture, the colours taken from its palette copy `pal`, rows one
@@ -168,6 +145,7 @@ void TPDFCanvas::Placement(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int
           " cm");
     putln("/Im" + num(n) + " Do");
     putln("Q");
+    NoteImageOnPage(n);
 }
 
 void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const dib& di,
@@ -209,15 +187,14 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
             e->di.poih = 0;
             e->di.pmih = 0;
             e->di.poi = nullptr;
-            const std::string name = GetUniqueTempFileName("temppdfimg", ".bmp");
-            if (SaveDib(*local, name, DIB_BMP, nullptr) == 1) {
+            const std::string name = CreateUniqueTempFile("temppdfimg", ".bmp");
+            if (!name.empty() && SaveDib(*local, name, DIB_BMP, nullptr) == 1) {
                 e->tempname = heapString(name);
-                if (e->tempname != nullptr) {
-                    stored = true;
-                } else {
-                    std::error_code ec;
-                    std::filesystem::remove(name, ec);
-                }
+                stored = e->tempname != nullptr;
+            }
+            if (!name.empty() && !stored) {
+                std::error_code ec;
+                std::filesystem::remove(name, ec);
             }
             // A picture that cannot be parked (temporary folder full, say) is kept in memory
             // instead, so it still reaches the file.
@@ -305,19 +282,14 @@ void TPDFCanvas::WriteStreamObject(const std::string& dictionary, const std::vec
 }
 
 bool TPDFCanvas::WriteJbig2Objects(const dib& d) {
-    // All three names are chosen before any file is written. The output names have prefixes of
-    // their own ("tempim0", "tempim1"), so they never meet each other; the page name can only
-    // meet the input name when ten or more "tempim" files are left over (tempim10.bmp), and is
-    // then chosen again once the input file exists.
+    // Three files of their own in the private temporary folder: the picture, and the two
+    // outputs the encoder writes over.
     TempFile input("tempim", ".bmp");
     TempFile globals("tempim0", ".bmp");
     TempFile page("tempim1", ".bmp");
-    const bool clash = page.name() == input.name();
-    if (SaveDib(d, input.name(), DIB_BMP, nullptr) != 1) {
+    if (!input.made() || !globals.made() || !page.made() ||
+        SaveDib(d, input.name(), DIB_BMP, nullptr) != 1) {
         return false;
-    }
-    if (clash) {
-        page.choose("tempim1", ".bmp");
     }
     const bool coded = jbig2encode(input.name(), globals.name(), page.name());
     input.erase();
@@ -353,6 +325,9 @@ bool TPDFCanvas::WriteCcittObject(const dib& d) {
         return false;
     }
     TempFile out("tempim", ".img");
+    if (!out.made()) {
+        return false;
+    }
     const std::u16string wname = qly::utf8ToUtf16(out.name());
     openccittfile(wname.c_str());
     g4j_initialize(w, h);
@@ -390,7 +365,7 @@ bool TPDFCanvas::WriteCcittObject(const dib& d) {
 
 bool TPDFCanvas::WriteJpegObject(const dib& d, bool jpeg2000) {
     TempFile out("tempim", jpeg2000 ? ".jp2" : ".jpg");
-    if (SaveDib(d, out.name(), jpeg2000 ? DIB_JP2 : DIB_JIF, nullptr) != 1) {
+    if (!out.made() || SaveDib(d, out.name(), jpeg2000 ? DIB_JP2 : DIB_JIF, nullptr) != 1) {
         return false;
     }
     std::vector<uint8_t> data;

@@ -41,6 +41,10 @@ bool PdfOutputFile::create(const std::string& name) {
         device_ = static_cast<uint64_t>(st.st_dev);
         inode_ = static_cast<uint64_t>(st.st_ino);
     }
+    // Pipes, sockets and character devices (a terminal, /dev/null) keep no position of their
+    // own: what was written is all there is to know. A position that fails to match can only be
+    // wrong where the system keeps one.
+    positioned_ = regular_ || S_ISBLK(st.st_mode);
     fd_ = fd;
     return true;
 }
@@ -74,6 +78,9 @@ bool PdfOutputFile::queryPosition(int64_t& pos) const {
     pos = written_;
     if (fd_ < 0) {
         return false;
+    }
+    if (!positioned_) {
+        return true;
     }
     const off_t p = ::lseek(fd_, 0, SEEK_CUR);
     return p >= 0 && static_cast<int64_t>(p) == written_;

@@ -35,9 +35,10 @@ class PdfOutputFile {
     // Number of bytes written since create.
     int64_t written() const { return written_; }
 
-    // Asks the system for the file position. Returns true when it could be obtained and agrees
-    // with the bytes written; false for outputs without a position (pipes, terminals) or when
-    // the position disagrees. `pos` is always set to the number of bytes written.
+    // The file position: `pos` is always set to the number of bytes written. For a file that
+    // keeps a position (a regular file or block device) the system is asked as well, and the
+    // result is false when it cannot tell or disagrees. Outputs without a position of their own
+    // (pipes, sockets, terminals, /dev/null) are not asked: the count is their position, true.
     bool queryPosition(int64_t& pos) const;
 
     // Closes the file; throws IoError when the system reports that the data could not be
@@ -53,6 +54,7 @@ class PdfOutputFile {
     std::string name_;
     int64_t written_ = 0;
     bool regular_ = false;
+    bool positioned_ = false; // the system keeps a file position for the output
     uint64_t device_ = 0;
     uint64_t inode_ = 0;
 };

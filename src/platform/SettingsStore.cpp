@@ -77,6 +77,11 @@ bool SettingsStore::read(const std::string& section, std::map<std::string, std::
     if (!std::filesystem::exists(fileName_, ec)) {
         return true;
     }
+    if (!std::filesystem::is_regular_file(fileName_, ec)) {
+        // A folder, pipe or device: reading it could give garbage or wait for ever.
+        error = statusText(QSettings::AccessError, fileName_).toStdString();
+        return false;
+    }
     QSettings s(QString::fromStdString(fileName_), QSettings::IniFormat);
     if (s.status() != QSettings::NoError) {
         error = statusText(s.status(), fileName_).toStdString();
@@ -102,6 +107,12 @@ bool SettingsStore::write(const std::string& section, const SettingsValues& valu
     const std::filesystem::path dir = std::filesystem::path(fileName_).parent_path();
     if (!dir.empty()) {
         std::filesystem::create_directories(dir, ec);
+    }
+    // Writing merges with what the file holds, so it is read first: only a regular file will do.
+    if (std::filesystem::exists(fileName_, ec) &&
+        !std::filesystem::is_regular_file(fileName_, ec)) {
+        error = statusText(QSettings::AccessError, fileName_).toStdString();
+        return false;
     }
     QSettings s(QString::fromStdString(fileName_), QSettings::IniFormat);
     if (s.status() == QSettings::FormatError) {

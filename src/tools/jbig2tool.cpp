@@ -11,6 +11,7 @@
 //       writing both files); best of N runs (default 3). Prints one tab-separated line per
 //       picture plus a total.
 #include "platform/GrafikRW3.h"
+#include "platform/TempFolder.h"
 #include "platform/jbig2/DibImage.h"
 #include "platform/jbig2/Segments.h"
 #include "platform/jbig2enc.h"
@@ -27,7 +28,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -63,14 +64,17 @@ bool readFile(const fs::path& name, std::vector<uint8_t>& out) {
     return !f.bad();
 }
 
-// A scratch folder removed on exit.
+// A scratch folder of its own inside the process's private temporary folder, removed when it
+// goes out of scope (and with the private folder at exit in any case).
 class ScratchDir {
 public:
     ScratchDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() /
-                ("qly-jbig2-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        fs::create_directories(path_);
+        const std::string folder = qly::tempFolder();
+        std::string pattern = folder + "jbig2-XXXXXX";
+        if (folder.empty() || ::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("no temporary folder");
+        }
+        path_ = pattern;
     }
     ~ScratchDir() {
         std::error_code ec;
@@ -391,14 +395,19 @@ int main(int argc, char** argv) {
         return usage();
     }
     const std::string command = argv[1];
-    if (command == "encode") {
-        return commandEncode(argc, argv);
-    }
-    if (command == "pdf") {
-        return commandPdf(argc, argv);
-    }
-    if (command == "bench") {
-        return commandBench(argc, argv);
+    try {
+        if (command == "encode") {
+            return commandEncode(argc, argv);
+        }
+        if (command == "pdf") {
+            return commandPdf(argc, argv);
+        }
+        if (command == "bench") {
+            return commandBench(argc, argv);
+        }
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "qly-jbig2: %s\n", e.what());
+        return 1;
     }
     return usage();
 }

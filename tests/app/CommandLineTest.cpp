@@ -19,12 +19,14 @@ class CommandLine : public ::testing::Test {
         std::filesystem::create_directories(dir_.path() / "config");
         std::filesystem::create_directories(dir_.path() / "tmp");
     }
+    // The shell command that runs quillory without a display on `arguments`.
+    std::string command(const std::string& arguments) const {
+        return "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
+               (dir_.path() / "config").string() + "' TMPDIR='" + (dir_.path() / "tmp").string() +
+               "' '" QLY_QUILLORY_EXE "' " + arguments;
+    }
     CommandResult quillory(const std::string& arguments) {
-        return pdftest::run("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "
-                            "XDG_CONFIG_HOME='" +
-                            (dir_.path() / "config").string() + "' TMPDIR='" +
-                            (dir_.path() / "tmp").string() + "' '" QLY_QUILLORY_EXE "' " +
-                            arguments);
+        return pdftest::run(command(arguments));
     }
     std::string picture(const std::string& name, int w, int h, int bits, int format) {
         qlytest::OwnedDib d;
@@ -117,6 +119,93 @@ TEST_F(CommandLine, OneArgumentWritesOneEmptyPage) {
     pdftest::expectQpdfClean(pdf);
     const CommandResult info = pdftest::run("pdfinfo '" + pdf + "'");
     EXPECT_NE(info.output.find("Pages:           1"), std::string::npos) << info.output;
+}
+
+TEST_F(CommandLine, ConversionsRunningAtOnceKeepTheirOwnPagesAndLeaveNothingInTmpdir) {
+    // Eight conversions with one shared TMPDIR, each of three single-colour pages of its own,
+    // and a ninth whose output folder is missing, all started together.
+    constexpr int kRuns = 8;
+    constexpr int kPages = 6;
+    auto colour = [](int run, int page) {
+        return uint32_t(15 + 30 * run) << 16 | uint32_t(40 + 80 * page) << 8 |
+               uint32_t(255 - 30 * run);
+    };
+    std::string script;
+    for (int run = 0; run <= kRuns; ++run) {
+        std::string args;
+        for (int page = 0; page < kPages; ++page) {
+            qlytest::OwnedDib d;
+            newdib(*d, 120, 90, 24, nullptr, 0);
+            ASSERT_NE(d->poi, nullptr);
+            for (int y = 0; y < 90; ++y) {
+                for (int x = 0; x < 120; ++x) {
+                    setpixel(*d, x, y, colour(run, page));
+                }
+            }
+            const std::string file =
+                dir_.file("r" + std::to_string(run) + "p" + std::to_string(page) + ".bmp");
+            ASSERT_EQ(SaveDib(*d, file, DIB_BMP), 1);
+            args += "'" + file + "' ";
+        }
+        const std::string out = run < kRuns ? dir_.file("out" + std::to_string(run) + ".pdf")
+                                            : dir_.file("missing/out.pdf");
+        script += "(" + command(args + "'" + out + "'") + " >/dev/null 2>&1; echo $? >'" +
+                  dir_.file("status" + std::to_string(run)) + "') & ";
+    }
+    const CommandResult all = pdftest::run(script + "wait");
+    ASSERT_EQ(all.status, 0) << all.output;
+    for (int run = 0; run <= kRuns; ++run) {
+        SCOPED_TRACE(run);
+        const std::string status = pdftest::readFile(dir_.file("status" + std::to_string(run)));
+        if (run == kRuns) {
+            EXPECT_NE(status, "0\n");
+            continue;
+        }
+        EXPECT_EQ(status, "0\n");
+        const std::string pdf = dir_.file("out" + std::to_string(run) + ".pdf");
+        pdftest::expectQpdfClean(pdf);
+        const auto list = pdftest::pdfimagesList(pdf);
+        ASSERT_EQ(list.size(), size_t(kPages));
+        const std::string prefix = dir_.file("img" + std::to_string(run));
+        const CommandResult r = pdftest::run("pdfimages -png '" + pdf + "' '" + prefix + "'");
+        ASSERT_EQ(r.status, 0) << r.output;
+        for (int page = 0; page < kPages; ++page) {
+            EXPECT_EQ(list[size_t(page)].page, page + 1);
+            qlytest::OwnedDib back;
+            OpenDib(*back, prefix + "-00" + std::to_string(page) + ".png", DIB_AUTO);
+            ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
+            const uint32_t want = colour(run, page);
+            const uint32_t got = qlytest::rgbHex(back, 60, 45);
+            for (int shift : {16, 8, 0}) {
+                EXPECT_NEAR(int(got >> shift & 255), int(want >> shift & 255), 8)
+                    << "page " << page << std::hex << " got " << got << " want " << want;
+            }
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
+}
+
+TEST_F(CommandLine, APipeOrNullDeviceAsOutputTakesTheWholeFileWithoutAMessage) {
+    const std::string pic = picture("a.png", 60, 40, 24, 15);
+    // Standard output into a pipe: what comes out of the pipe is the PDF.
+    const std::string pdf = dir_.file("piped.pdf");
+    const std::string err = dir_.file("err.txt");
+    const std::string status = dir_.file("status");
+    const CommandResult piped =
+        pdftest::run("{ " + command(pic + " /dev/stdout") + " 2>'" + err + "'; echo $? >'" +
+                     status + "'; } | cat >'" + pdf + "'");
+    ASSERT_EQ(piped.status, 0) << piped.output;
+    EXPECT_EQ(pdftest::readFile(status), "0\n");
+    const std::string messages = pdftest::readFile(err);
+    EXPECT_EQ(messages.find("file position"), std::string::npos) << messages;
+    pdftest::expectQpdfClean(pdf);
+    EXPECT_EQ(pdftest::pdfimagesList(pdf).size(), 1u);
+    // The null device.
+    const CommandResult null = quillory(pic + " /dev/null");
+    EXPECT_EQ(null.status, 0) << null.output;
+    EXPECT_EQ(null.output.find("file position"), std::string::npos) << null.output;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
 }
 
 TEST_F(CommandLine, AFullDiskEndsWithAnErrorAndNoTruncatedFile) {

@@ -2,6 +2,7 @@
 #include "document/DynaArray.h"
 #include "platform/Heap.h"
 #include "platform/Messages.h"
+#include "platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -242,25 +245,53 @@ TEST_F(DynaArray, FailedAllocationsAreReportedAndLoseNothing) {
     EXPECT_EQ(at(a, 100)->id, 500u);
 }
 
-TEST(TempFileName, TakesTheFirstFreeCounterInTmpdir) {
-    const char* old = std::getenv("TMPDIR");
-    const std::string saved = old != nullptr ? old : "";
-    char tmpl[] = "/tmp/qlytmpXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    setenv("TMPDIR", tmpl, 1);
-    const std::string dir = std::string(tmpl) + "/";
-    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim0.jpg");
-    std::ofstream(dir + "tempim0.jpg") << "x";
-    std::ofstream(dir + "tempim1.jpg") << "x";
-    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim2.jpg");
-    EXPECT_EQ(GetUniqueTempFileName("tempim0", ".bmp"), dir + "tempim00.bmp");
-    EXPECT_FALSE(std::filesystem::exists(dir + "tempim2.jpg"));
-    std::filesystem::remove_all(tmpl);
-    if (old != nullptr) {
-        setenv("TMPDIR", saved.c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
+TEST_F(DynaArray, GrowingAfterFailedShrinksCopiesOnlyTheRecordsIntoTheSmallerBlock) {
+    // Two failed shrinks leave a block of 200 records for 99; the next Add or Insert gets a
+    // block of 100 and must not copy the old block's 200 records into it.
+    for (const bool insert : {false, true}) {
+        SCOPED_TRACE(insert ? "Insert" : "Add");
+        void* cur = nullptr;
+        TDynaArray a(sizeof(Rec), &cur);
+        for (uint32_t i = 0; i < 101; ++i) {
+            add(a, i + 1);
+        }
+        gFailAfter = 0;
+        a.Delete(0);
+        a.Delete(0);
+        ASSERT_EQ(a.count, 99u);
+        ASSERT_EQ(a.amemsize, 200 * sizeof(Rec));
+        gFailAfter = -1;
+        auto* r = static_cast<Rec*>(insert ? a.Insert(99) : a.Add());
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(a.count, 100u);
+        EXPECT_EQ(a.amemsize, 100 * sizeof(Rec));
+        EXPECT_EQ(r, at(a, 99));
+        const Rec zero{};
+        EXPECT_EQ(std::memcmp(r, &zero, sizeof zero), 0); // not the stale copy of record 101
+        for (uint32_t i = 0; i < 99; ++i) {
+            ASSERT_EQ(at(a, i)->id, i + 3);
+        }
+        a.Clear();
     }
+}
+
+TEST(TempFileName, NamesLieInThePrivateFolderAndRunOnPastTakenOnes) {
+    const std::string dir = qly::tempFolder();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim0.jpg");
+    std::ofstream(dir + "tempim1.jpg") << "x";
+    std::ofstream(dir + "tempim2.jpg") << "x";
+    EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim3.jpg");
+    EXPECT_EQ(GetUniqueTempFileName("tempim0", ".bmp"), dir + "tempim00.bmp");
+    EXPECT_FALSE(std::filesystem::exists(dir + "tempim3.jpg"));
+    // The creating variant takes the next name and makes the file at once, private.
+    const std::string made = CreateUniqueTempFile("tempim", ".jpg");
+    EXPECT_EQ(made, dir + "tempim4.jpg");
+    struct stat st {};
+    ASSERT_EQ(::stat(made.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode, S_IFREG | 0600u);
+    qly::removeTempFolder();
+    EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
 TEST_F(DynaArray, InfoboxUsesTheInformationIconAndNoCaption) {

@@ -129,6 +129,32 @@ TEST_F(Export, RelativeModeAndPageSizeFollowingThePicture) {
     EXPECT_NE(info.output.find("Page    2 size:  719 x 239 pts"), std::string::npos) << info.output;
 }
 
+TEST_F(Export, ATinyPictureWhosePageFollowsItGetsAValidPageWithThePictureOnIt) {
+    addPage(4, 4, 24);
+    s_.setpaperheichec = true;
+    s_.UsePageSizeFromPicChecked = true;
+    s_.ScanResEd = 300;
+    const std::string pdf = dir_.file("tiny.pdf");
+    const ExportOutcome o = CreateThePDF(bilder_, s_, pdf, false);
+    ASSERT_TRUE(o.written);
+    EXPECT_EQ(o.pagesWithoutRoom, 0);
+    EXPECT_TRUE(sink_.texts.empty()) << sink_.texts.front();
+    pdftest::expectQpdfClean(pdf);
+    EXPECT_NE(pdftest::readFile(pdf).find("/MediaBox [0 0 3 3]"), std::string::npos);
+    EXPECT_EQ(placements(pdf), std::vector<std::string>{"3 0 0 3 0 1 cm"});
+    const auto images = pdftest::pdfimagesList(pdf);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].page, 1);
+    EXPECT_EQ(images[0].width, 4);
+    // With margins on, the margins are what leaves no room, and the message says so.
+    s_.BorderCheck = true;
+    const ExportOutcome m = CreateThePDF(bilder_, s_, dir_.file("margins.pdf"), false);
+    EXPECT_EQ(m.pagesWithoutRoom, 1);
+    ASSERT_EQ(sink_.texts.size(), 1u);
+    EXPECT_NE(sink_.texts[0].find("Ränder"), std::string::npos);
+    pdftest::expectQpdfClean(dir_.file("margins.pdf"));
+}
+
 TEST_F(Export, BatchModeWritesNumberedFilesAndAnEmptyArrayStillGivesOneFile) {
     addPage(100, 50, 1);
     addPage(100, 50, 8);

@@ -128,6 +128,58 @@ TEST_F(Layout, NoRoomOrNoPixelsMeansNoPicture) {
     EXPECT_EQ(e.pageWidth, 595);
 }
 
+TEST_F(Layout, APageTakenFromATinyPictureHasTheSmallestSizeAndShowsIt) {
+    struct Case {
+        int W, H;
+        double dpi;
+        bool widthFollows, heightFollows;
+        int pageWidth, pageHeight, w, h;
+    };
+    const Case cases[] = {
+        {4, 4, 300, true, true, 4, 4, 4, 4},          // 0.96 points at 300 dpi
+        {1, 1, 10000, true, true, 4, 4, 4, 4},        // a single pixel
+        {2, 30, 300, true, true, 4, 60, 4, 60},       // narrow: only the width is raised
+        {3000, 20, 300, false, true, 595, 4, 595, 3}, // a strip: the page is 4 points high
+        {8, 8, 300, true, false, 4, 841, 4, 4},       // the height stays the paper's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " at " << c.dpi);
+        s.ScanResEd = c.dpi;
+        s.UsePageSizeFromPicChecked = c.widthFollows;
+        s.setpaperheichec = c.heightFollows;
+        pw = 595;
+        ph = 841;
+        const PagePlacement p = lay(c.W, c.H);
+        EXPECT_EQ(p.pageWidth, c.pageWidth);
+        EXPECT_EQ(p.pageHeight, c.pageHeight);
+        EXPECT_EQ(pw, c.pageWidth);
+        EXPECT_EQ(ph, c.pageHeight);
+        EXPECT_TRUE(p.drawn);
+        EXPECT_FALSE(p.noRoom);
+        EXPECT_EQ(p.w, c.w);
+        EXPECT_EQ(p.h, c.h);
+    }
+}
+
+TEST_F(Layout, OnlyMarginsCanLeaveNoRoom) {
+    // With margins the tiny page has no room, and that is what the export reports.
+    s.UsePageSizeFromPicChecked = true;
+    s.setpaperheichec = true;
+    s.BorderCheck = true;
+    const PagePlacement m = lay(4, 4);
+    EXPECT_FALSE(m.drawn);
+    EXPECT_TRUE(m.noRoom);
+    // Without margins a page without area (a size set to nothing by the caller) is not blamed
+    // on them.
+    s.UsePageSizeFromPicChecked = false;
+    s.setpaperheichec = false;
+    s.BorderCheck = false;
+    pw = 0;
+    const PagePlacement z = lay(4, 4);
+    EXPECT_FALSE(z.drawn);
+    EXPECT_FALSE(z.noRoom);
+}
+
 TEST_F(Layout, HugePicturesWithAFollowingPageSizeDoNotOverflow) {
     s.setpaperheichec = true;
     s.UsePageSizeFromPicChecked = true;

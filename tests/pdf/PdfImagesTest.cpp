@@ -377,7 +377,7 @@ TEST_F(PdfImages, ParkedFilesLiveUntilTheirDocumentEndsAndEncoderFilesUntilEmbed
     ASSERT_EQ(names, (std::vector<std::string>{"temppdfimg0.bmp", "temppdfimg1.bmp"}));
     // The parked files are the pictures, losslessly.
     OwnedDib back;
-    OpenDib(*back, (tmp_.path() / "temppdfimg0.bmp").string(), DIB_BMP);
+    OpenDib(*back, privateTemp("temppdfimg0.bmp"), DIB_BMP);
     ASSERT_NE(back->poi, nullptr);
     EXPECT_EQ(back.bits(), 1);
     EXPECT_EQ(qlytest::pixelDifferences(*bw, *back), 0);
@@ -480,8 +480,8 @@ TEST_F(PdfImages, JbigTwoImagesShiftTheNumbersOfLaterImagesByOne) {
     const ParsedPdf p = parseAndCheck(name);
     // 2 pages: tree 6, pages 7-8, catalog 9, outlines 10; images 11+12, 13, 14+15.
     ASSERT_EQ(p.size, 16);
-    EXPECT_NE(p.object(7).find("/XObject << /Im0 11 0 R/Im1 13 0 R/Im2 14 0 R >>"),
-              std::string::npos);
+    EXPECT_NE(p.object(7).find("/XObject << /Im0 11 0 R/Im1 13 0 R >>"), std::string::npos);
+    EXPECT_NE(p.object(8).find("/XObject << /Im2 14 0 R >>"), std::string::npos);
     EXPECT_NE(p.object(11).find("/JBIG2Globals 12 0 R>>"), std::string::npos);
     EXPECT_NE(p.object(13).find("/DCTDecode"), std::string::npos);
     EXPECT_NE(p.object(14).find("/JBIG2Globals 15 0 R>>"), std::string::npos);
@@ -493,20 +493,24 @@ TEST_F(PdfImages, JbigTwoImagesShiftTheNumbersOfLaterImagesByOne) {
     pdftest::expectRendersCleanly(name, dir_.path().string());
 }
 
-TEST_F(PdfImages, JbigTwoNamesAvoidLeftoverTemporaryFiles) {
-    // Ten leftover "tempim" pictures make the input tempim10.bmp, the name the page data would
-    // get first; the writer must still keep the files apart and leave the leftovers alone.
-    for (int i = 0; i < 10; ++i) {
-        pdftest::writeFile((tmp_.path() / ("tempim" + std::to_string(i) + ".bmp")).string(),
-                           "leftover");
+TEST_F(PdfImages, EncoderFilesAvoidFilesTheyDidNotMake) {
+    // Files under the names the encoders would take first, in the private folder and beside
+    // it: the writer makes files of its own and leaves these alone.
+    for (int i = 0; i < 12; ++i) {
+        const std::string leaf = "tempim" + std::to_string(i) + ".bmp";
+        pdftest::writeFile(privateTemp(leaf), "leftover");
+        pdftest::writeFile((tmp_.path() / leaf).string(), "outside");
     }
+    pdftest::writeFile(privateTemp("tempim00.bmp"), "leftover");
     OwnedDib pic;
     makeBilevel(pic, 80, 60, true, 5);
     const std::string name = out("leftover.pdf");
     writePage(*pic, name, false, true);
     expectBilevelExact(*pic, name);
-    EXPECT_EQ(tempFiles().size(), 10u);
-    EXPECT_EQ(pdftest::readFile((tmp_.path() / "tempim3.bmp").string()), "leftover");
+    EXPECT_EQ(tempFiles().size(), 25u);
+    EXPECT_EQ(pdftest::readFile(privateTemp("tempim3.bmp")), "leftover");
+    EXPECT_EQ(pdftest::readFile(privateTemp("tempim00.bmp")), "leftover");
+    EXPECT_EQ(pdftest::readFile((tmp_.path() / "tempim3.bmp").string()), "outside");
 }
 
 TEST_F(PdfImages, Jpeg2000PagesAreJpxInDeviceRgbWithinPsnr) {

@@ -91,6 +91,47 @@ TEST_F(PdfStructure, OnePageJpegDocumentFollowsTheListingLineByLine) {
     EXPECT_EQ(trailer.size(), 34 + 4 + 34 + 2 + 34 + tail.size());
 }
 
+// One-page documents compared byte for byte with reference files written by an earlier version
+// of the writer (same seed for the identifiers). Only bilevel pictures are used, whose coding
+// does not depend on the JPEG library's version.
+TEST_F(PdfStructure, OnePageDocumentsMatchTheirReferenceFilesByteForByte) {
+    struct Case {
+        const char* file;
+        bool jbig2;
+        bool parked;
+        bool pdfa;
+    };
+    const Case cases[] = {
+        {"one-page-jbig2.pdf", true, true, false},
+        {"one-page-ccitt-pdfa.pdf", false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        qly::RandSeed(1234);
+        OwnedDib a, b;
+        qlytest::makePattern(a, 37, 23, 1, 5);
+        qlytest::makePattern(b, 16, 40, 1, 6);
+        const std::string name = out(c.file);
+        {
+            TPDFCanvas pdf;
+            pdf.usejbig2 = c.jbig2;
+            pdf.usetempfileforimages = c.parked;
+            pdf.ispdfa = c.pdfa;
+            ASSERT_TRUE(pdf.BeginDoc(name));
+            pdf.DrawDIB(10, 20, 300, 200, *a, 0, 0, 37, 23);
+            pdf.writeln(u"0 0 m 10 10 l S");
+            pdf.DrawDIB(10, 300, 100, 250, *b, 0, 0, 16, 40);
+            pdf.DrawDIBOfImageNr(320, 20, 100, 60, 0, 0, 0, 37, 23);
+            pdf.EndDoc();
+        }
+        parseAndCheck(name);
+        const std::string reference =
+            pdftest::readFile(std::string(QLY_PDF_REFERENCE_DIR "/") + c.file);
+        ASSERT_FALSE(reference.empty());
+        EXPECT_TRUE(pdftest::readFile(name) == reference);
+    }
+}
+
 TEST_F(PdfStructure, FileIdentifierIsTwoEqual34DigitStringsDrawnFromTheSeededGenerator) {
     auto idOf = [&](uint32_t seed, const std::string& file) {
         qly::RandSeed(seed);
@@ -161,13 +202,14 @@ TEST_F(PdfStructure, TwoPagesGetKidsListAndEachTheSizeCurrentWhenItWasFinished) 
     ASSERT_EQ(p.size, 13);
     EXPECT_EQ(lines(p.object(6)),
               L({"<<", "/Type /Pages", "/Count 2", "/Kids [7 0 R 8 0 R]", ">>", "endobj"}));
-    const std::string res = "/Resources <</XObject << /Im0 11 0 R/Im1 12 0 R >>";
     EXPECT_EQ(lines(p.object(7)),
-              L({"<<", "/Type /Page", "/Parent 6 0 R", res.c_str(), "/Font << >> /ProcSet 1 0 R",
-                 ">>", "/MediaBox [0 0 299 399]", "/Contents 2 0 R", ">>", "endobj"}));
+              L({"<<", "/Type /Page", "/Parent 6 0 R", "/Resources <</XObject << /Im0 11 0 R >>",
+                 "/Font << >> /ProcSet 1 0 R", ">>", "/MediaBox [0 0 299 399]", "/Contents 2 0 R",
+                 ">>", "endobj"}));
     EXPECT_EQ(lines(p.object(8)),
-              L({"<<", "/Type /Page", "/Parent 6 0 R", res.c_str(), "/Font << >> /ProcSet 1 0 R",
-                 ">>", "/MediaBox [0 0 841 594]", "/Contents 4 0 R", ">>", "endobj"}));
+              L({"<<", "/Type /Page", "/Parent 6 0 R", "/Resources <</XObject << /Im1 12 0 R >>",
+                 "/Font << >> /ProcSet 1 0 R", ">>", "/MediaBox [0 0 841 594]", "/Contents 4 0 R",
+                 ">>", "endobj"}));
     EXPECT_EQ(lines(p.object(9)),
               L({"<<", "/Type /Catalog", "/Pages 6 0 R", "/Outlines 10 0 R", ">>", "endobj"}));
     // Page 1 was drawn with height 841: 841 - 20 - 49 = 772.
@@ -203,10 +245,70 @@ TEST_F(PdfStructure, ManyPagesKeepNumberingAcrossTableGrowth) {
     const std::string last = p.object(3 * n + 2);
     EXPECT_NE(last.find("/MediaBox [0 0 228 840]"), std::string::npos);
     EXPECT_NE(last.find("/Contents 260 0 R"), std::string::npos);
-    EXPECT_NE(last.find("/Im0 395 0 R/Im1 396 0 R"), std::string::npos);
-    EXPECT_NE(last.find("/Im129 524 0 R >>"), std::string::npos);
+    EXPECT_NE(p.object(2 * n + 3).find("/XObject << /Im0 395 0 R >>\n"), std::string::npos);
+    EXPECT_NE(last.find("/XObject << /Im129 524 0 R >>\n"), std::string::npos);
     EXPECT_NE(p.object(3 * n + 3).find("/Type /Catalog"), std::string::npos);
     EXPECT_NE(p.object(4 * n + 4).find("/Subtype /Image"), std::string::npos);
+}
+
+TEST_F(PdfStructure, EachPageListsTheImagesItDrawsOnceInTheOrderOfTheirNumbers) {
+    OwnedDib a, b;
+    qlytest::makeSmooth(a, 8, 8);
+    qlytest::makeSmooth(b, 6, 4);
+    const std::string name = out("pages.pdf");
+    TPDFCanvas pdf;
+    ASSERT_TRUE(pdf.BeginDoc(name));
+    pdf.DrawDIB(0, 0, 50, 50, *a, 0, 0, 8, 8); // image 0
+    pdf.DrawDIBOfImageNr(60, 0, 50, 50, 0, 0, 0, 8, 8);
+    pdf.NewPage();
+    pdf.NewPage();
+    pdf.DrawDIB(0, 0, 50, 50, *b, 0, 0, 6, 4); // image 1
+    pdf.DrawDIBOfImageNr(60, 0, 50, 50, 0, 0, 0, 8, 8);
+    pdf.NewPage();
+    pdf.DrawDIBOfImageNr(0, 0, 50, 50, 1, 0, 0, 6, 4);
+    pdf.EndDoc();
+    const ParsedPdf p = parseAndCheck(name);
+    // 4 pages: contents 2-9, tree 10, pages 11-14, catalog 15, outlines 16, images 17-18.
+    ASSERT_EQ(p.size, 19);
+    const char* expected[] = {"/Im0 17 0 R", "", "/Im0 17 0 R/Im1 18 0 R", "/Im1 18 0 R"};
+    for (int page = 0; page < 4; ++page) {
+        EXPECT_EQ(lines(p.object(11 + page))[3],
+                  std::string("/Resources <</XObject << ") + expected[page] + " >>")
+            << "page " << page + 1;
+    }
+    const auto list = pdftest::pdfimagesList(name);
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[2].page, 3);
+    EXPECT_EQ(list[3].page, 3);
+    EXPECT_EQ(list[4].page, 4);
+    EXPECT_EQ(list[4].object, 18);
+    pdftest::expectRendersCleanly(name, dir_.path().string());
+}
+
+TEST_F(PdfStructure, FileSizeGrowsLinearlyWithThePageCount) {
+    // One-pixel pages: the file is nearly all page objects, so a page that listed every image
+    // of the document would make the size grow with the square of the page count.
+    OwnedDib pixel;
+    qlytest::makeSmooth(pixel, 1, 1);
+    auto sizeFor = [&](int pages) {
+        const std::string name = out("pages" + std::to_string(pages) + ".pdf");
+        TPDFCanvas pdf;
+        EXPECT_TRUE(pdf.BeginDoc(name));
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0) {
+                pdf.NewPage();
+            }
+            pdf.DrawDIB(0, 0, 10, 10, *pixel, 0, 0, 1, 1);
+        }
+        pdf.EndDoc();
+        return double(std::filesystem::file_size(name));
+    };
+    const double half = sizeFor(500);
+    const double full = sizeFor(1000);
+    EXPECT_GT(full / half, 1.9);
+    EXPECT_LT(full / half, 2.1);
+    EXPECT_LT(full, 1000 * 1000.0); // under 1 kB a page
+    parseAndCheck(out("pages1000.pdf"));
 }
 
 TEST_F(PdfStructure, Jpeg2000ChoiceRaisesTheHeaderVersion) {

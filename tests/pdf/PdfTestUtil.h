@@ -8,6 +8,7 @@
 #include "common/TestDib.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
+#include "platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -220,8 +221,9 @@ inline ParsedPdf parseAndCheck(const std::string& file) {
 
 using qlytest::RecordingSink;
 
-// Each test gets its own temporary folder (the writer's temporary files go there through
-// TMPDIR), a recording message sink and a fixed seed for the file identifiers.
+// Each test gets its own temporary folder (TMPDIR), in which the process's private temporary
+// folder is made anew for the test, a recording message sink and a fixed seed for the file
+// identifiers.
 class PdfTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -229,10 +231,12 @@ class PdfTest : public ::testing::Test {
         hadTmp_ = old != nullptr;
         oldTmp_ = hadTmp_ ? old : "";
         ::setenv("TMPDIR", tmp_.path().c_str(), 1);
+        qly::removeTempFolder(); // the next one is made under this test's TMPDIR
         previousSink_ = qly::setMessageSink(&sink_);
         qly::RandSeed(1234);
     }
     void TearDown() override {
+        qly::removeTempFolder();
         qly::setMessageSink(previousSink_);
         if (hadTmp_) {
             ::setenv("TMPDIR", oldTmp_.c_str(), 1);
@@ -240,14 +244,18 @@ class PdfTest : public ::testing::Test {
             ::unsetenv("TMPDIR");
         }
     }
-    // Files left in the temporary folder.
+    // Names of the files left anywhere in the test's TMPDIR (the private folder included).
     std::vector<std::string> tempFiles() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(tmp_.path())) {
-            names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::recursive_directory_iterator(tmp_.path())) {
+            if (!e.is_directory()) {
+                names.push_back(e.path().filename().string());
+            }
         }
         return names;
     }
+    // A name in the process's private temporary folder.
+    static std::string privateTemp(const std::string& name) { return qly::tempFolder() + name; }
     std::string out(const std::string& name) const { return dir_.file(name); }
 
     qlytest::TempDir dir_; // output files

@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qlytest::TempDir;
 
@@ -94,6 +101,26 @@ TEST(SettingsStore, DamagedOrUnreadableFilesAreReportedAndGiveNoValues) {
     qly::SettingsStore folder(dir.path().string());
     EXPECT_FALSE(folder.write("TMainForm", {{"A", "1"}}, error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(SettingsStore, APipeInPlaceOfTheFileIsReportedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.file("quillory.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A writer that keeps the pipe open lets a read that should not happen end.
+    const int keep = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    auto both = std::async(std::launch::async, [&fifo] {
+        qly::SettingsStore store(fifo);
+        std::map<std::string, std::string> values;
+        std::string readError, writeError;
+        const bool read = store.read("TMainForm", values, readError);
+        const bool written = store.write("TMainForm", {{"A", "1"}}, writeError);
+        return !read && !written && !readError.empty() && !writeError.empty();
+    });
+    EXPECT_EQ(both.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    ::close(keep);
+    EXPECT_TRUE(both.get());
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(SettingsStore, FileLivesInTheXdgConfigFolderNamedAfterTheProgram) {

@@ -1,20 +1,12 @@
 // Front end of the image library: format table, detection, file access and quality settings.
+#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/image/Codec.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <initializer_list>
-#include <memory>
 #include <new>
-#include <random>
-#include <system_error>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qly::img {
 namespace {
@@ -50,80 +42,23 @@ thread_local std::u16string gLastError;
 int32_t gJpegQuality = 75;
 int32_t gJpeg2000Quality = 100;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 std::vector<uint8_t> readWholeFile(const std::string& name) {
-    std::error_code ec;
-    if (name.empty() || std::filesystem::is_directory(name, ec)) {
-        fail(kErrCannotOpen);
-    }
-    File f(std::fopen(name.c_str(), "rb"));
-    if (!f) {
-        fail(kErrCannotOpen);
-    }
-    if (std::fseek(f.get(), 0, SEEK_END) != 0) {
-        fail(kErrCannotOpen);
-    }
-    const long end = std::ftell(f.get());
-    if (end < 0 || std::fseek(f.get(), 0, SEEK_SET) != 0) {
-        fail(kErrCannotOpen);
-    }
-    if (static_cast<uint64_t>(end) > kMaxFileBytes) {
+    std::vector<uint8_t> data;
+    switch (qly::readRegularFile(name, data, kMaxFileBytes)) {
+    case qly::FileStatus::Ok:
+        return data;
+    case qly::FileStatus::TooLarge:
         fail(kErrTooLarge);
-    }
-    std::vector<uint8_t> data(static_cast<size_t>(end));
-    if (!data.empty() && std::fread(data.data(), 1, data.size(), f.get()) != data.size()) {
+    case qly::FileStatus::NoMemory:
+        fail(kErrNoMemory);
+    default:
         fail(kErrCannotOpen);
     }
-    return data;
 }
 
-// Writes next to the target and renames over it, so the target is complete or untouched.
-struct Piece {
-    const uint8_t* data;
-    size_t size;
-};
-
-void writeWholeFile(const std::string& name, std::initializer_list<Piece> pieces) {
-    namespace fs = std::filesystem;
-    const fs::path target(name);
-    std::error_code ec;
-    if (name.empty() || fs::is_directory(target, ec)) {
-        fail(kErrCannotWrite);
-    }
-    std::random_device rd;
-    fs::path temp = target;
-    temp += ".part" + std::to_string(rd() % 1000000);
-    {
-        File f(std::fopen(temp.c_str(), "wbx"));
-        if (!f) {
-            fail(kErrCannotWrite);
-        }
-        bool ok = true;
-        for (const Piece& p : pieces) {
-            ok = ok && (p.size == 0 || std::fwrite(p.data, 1, p.size, f.get()) == p.size);
-        }
-        ok = ok && std::fflush(f.get()) == 0;
-        if (!ok) {
-            f.reset();
-            fs::remove(temp, ec);
-            fail(kErrCannotWrite);
-        }
-        if (std::fclose(f.release()) != 0) {
-            fs::remove(temp, ec);
-            fail(kErrCannotWrite);
-        }
-    }
-    // A new file gets the permissions a plain fopen would have given it (0666 minus umask).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    fs::permissions(temp, static_cast<fs::perms>(0666 & ~mask), ec);
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+// The target is complete or untouched; see qly::replaceFile for links and permissions.
+void writeWholeFile(const std::string& name, std::initializer_list<qly::FilePiece> pieces) {
+    if (qly::replaceFile(name, pieces) != qly::FileStatus::Ok) {
         fail(kErrCannotWrite);
     }
 }
