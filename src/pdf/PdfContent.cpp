@@ -49,6 +49,7 @@ CodeRange widthRange(char16_t firstChar, char16_t lastChar) {
 // ---------------------------------------------------------------------------------------------
 // Numbers and strings
 
+// PDF numbers take a decimal point (ISO 32000-1, 7.3.3), whatever separator the locale uses.
 std::string TPDFCanvas::DecimalPoint(std::string s) {
     std::replace(s.begin(), s.end(), ',', '.');
     return s;
