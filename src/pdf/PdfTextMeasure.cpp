@@ -83,9 +83,8 @@ class QtTextMeasure final : public PdfTextMeasure {
         if (!hasFont()) {
             return false;
         }
-        // The font box comes from the 'head' table, the italic angle from the 'post' table
-        // (OpenType specification, "head" and "post"); fonts without them have no outline
-        // metrics of this kind.
+        // The font box comes from the OpenType 'head' table, the italic angle from the 'post'
+        // table; fonts without them (Type 1, bitmap fonts) have no outline metrics of this kind.
         const QByteArray head = raw_.fontTable("head");
         if (head.size() < 54) {
             return false;
