@@ -337,8 +337,9 @@ void TPDFCanvas::EndDoc() {
         if (ispdfa) {
             WriteMetadata();
         }
-        // Font objects, one per entry of FontList, come next; text output fills the table.
+        // Font objects, one per entry of FontList: font i (from 1) is object fontobjnr + i - 1.
         fontobjnr = ObjCount();
+        WriteFontObjects();
 
         // Page tree root.
         BeginDictObject();

@@ -5,12 +5,19 @@
 // A caller opens a file with BeginDoc, draws on the current page, starts further pages with
 // NewPage and finishes the file with EndDoc. Page content is collected in memory and written as
 // one Flate-compressed content stream per page when the page is finished; everything shared by
-// the pages (page tree, catalog, outlines, image objects) is written by EndDoc, followed by the
-// cross-reference table and the trailer. Object offsets are the counts of bytes actually written.
+// the pages (fonts, page tree, catalog, outlines, image objects) is written by EndDoc, followed by
+// the cross-reference table and the trailer. Object offsets are the counts of bytes actually
+// written.
 //
 // Coordinates are integers in points (1/72 inch) with the origin at the top-left corner of the
 // page and y growing downward; the writer turns them into PDF's bottom-up coordinates with the
 // page height current at the time of the call: a point (x, y) becomes (x, PageHeight - y - 1).
+//
+// Text is written in Windows-1252 with TrueType font resources that name the font and carry its
+// widths (/WinAnsiEncoding), so viewers can show, search and copy it; the fonts are not embedded.
+// Text metrics come from a PdfTextMeasure, by default Qt's font machinery, which needs a
+// QGuiApplication (the offscreen platform will do) once text is measured or drawn. Everything
+// else (pictures, lines, rectangles) works without one.
 //
 // Errors: a file that cannot be created makes BeginDoc return false. A failure to write the file
 // (a full disk, for example), and running out of memory for a page's content, raise qly::IoError
@@ -21,6 +28,7 @@
 
 #include "document/DynaArray.h"
 #include "pdf/PdfOutputFile.h"
+#include "pdf/PdfTextMeasure.h"
 #include "platform/DibRecord.h"
 
 #include <cstdint>
@@ -70,6 +78,14 @@ struct TFont {
 struct TPoint {
     int32_t x = 0;
     int32_t y = 0;
+};
+
+// A rectangle in the writer's coordinates; Right and Bottom lie just outside it.
+struct TRect {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
 };
 
 // Records of the writer's arrays. They are moved by byte copy inside TDynaArray blocks; the
@@ -152,6 +168,41 @@ class TPDFCanvas {
     void DrawDIBOfImageNr(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t imageNR,
                           int32_t xx1, int32_t yy1, int32_t xx2w, int32_t yy2w);
 
+    // Lines, rectangles and text. Each appends operators to the current page's content, writing
+    // the pen, brush or font state only where it differs from what the page's content already
+    // set. Nothing happens (penpos included) unless a document is open. They throw qly::IoError
+    // as described above.
+    //
+    // Sets penpos.
+    void MoveTo(int32_t xp, int32_t yp);
+    // Strokes a line from penpos to (xp, yp) with the pen (nothing with a clear pen) and moves
+    // penpos there.
+    void LineTo(int32_t xp, int32_t yp);
+    // Fills the rectangle from (x1, y1) to (x2, y2) with the brush, without outline. Width and
+    // height are x2 - x1 and y2 - y1, each moved one unit towards zero; a rectangle with x1 = x2
+    // or y1 = y2, and a clear brush, draw nothing.
+    void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    void FillRect(const TRect& rre);
+    // Fills like FillRect and outlines with the pen: one filled and stroked rectangle, or with a
+    // clear brush four stroked lines through the rectangle's corner points (penpos ends at
+    // (x1, y1)); with a clear pen exactly FillRect.
+    void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    void Rectangle(const TRect& rre);
+    // Writes text in the font (name, style, size in whole points, colour), starting at x. Its
+    // cell is TextHeight points tall from y down, and the baseline lies at the cell's bottom
+    // (y + TextHeight), so descenders reach below the cell. Characters outside Windows-1252 are
+    // written as '?'; underline and strike-out are not drawn. The fill colour becomes the font
+    // colour.
+    void TextOut(int32_t x, int32_t y, std::u16string_view text);
+    // The width of text in the current font as TextOut writes it (each character's advance, no
+    // kerning, characters outside Windows-1252 as '?'), and the height of the font's text cell
+    // (ascent + descent, the same for any text), in points rounded to whole points. Work at any
+    // time; 0 when no font can be had (see PdfTextMeasure).
+    int32_t TextWidth(std::u16string_view text);
+    int32_t TextHeight(std::u16string_view text);
+    // Replaces the text measurement (Qt's font machinery unless set); null restores Qt's.
+    void setTextMeasure(std::unique_ptr<qly::PdfTextMeasure> measure);
+
     // True between a successful BeginDoc and EndDoc.
     bool isOpen() const { return isincreation; }
     // Number of images the last EndDoc wrote as a 1 x 1 white placeholder because they could not
@@ -204,6 +255,22 @@ class TPDFCanvas {
     // Records that the current page draws image n.
     void NoteImageOnPage(int32_t n);
 
+    // Drawing state and fonts.
+    void SetPenState();
+    void SetBrushState();
+    void SetFontState();
+    int32_t FontIndex(std::u16string_view name, uint8_t style);
+    static std::u16string EscapeString(std::u16string_view s);
+    static std::string DecimalPoint(std::string s);
+    static std::string PDFFontName(std::u16string_view name, uint8_t style);
+    static std::string ColourText(uint32_t color);
+    void StrokeLine(int64_t xa, int64_t ya, int64_t xb, int64_t yb);
+    std::string RectOperands(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const;
+    void WriteFontObjects();
+    void WriteFontObject(const TPDFFontEntry& e);
+    // The text measurement, made when it is first needed.
+    qly::PdfTextMeasure& Measure();
+
     // Image objects (one or two per image).
     bool TakesTwoObjects(const TPDFImageEntry& e) const;
     void WriteImageObjects();
@@ -249,6 +316,7 @@ class TPDFCanvas {
     bool nofill = false;
     bool noline = false;
     bool isincreation = false;
+    std::unique_ptr<qly::PdfTextMeasure> mycanbit; // measures text
     TPen open;
     TBrush oBrush;
     qly::PdfOutputFile f;

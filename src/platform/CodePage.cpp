@@ -67,6 +67,16 @@ std::string toAnsi(std::u16string_view text) {
     return out;
 }
 
+std::u16string fromAnsi(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto b = static_cast<uint8_t>(ch);
+        out.push_back(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char16_t>(b));
+    }
+    return out;
+}
+
 std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

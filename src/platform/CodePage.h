@@ -11,6 +11,10 @@ namespace qly {
 // (and unpaired surrogates) become '?', a surrogate pair counts as one character. Characters
 // below 0x80 and from 0xA0 to 0xFF map to the same byte value.
 std::string toAnsi(std::u16string_view text);
+// Windows-1252 to UTF-16, one character per byte; the inverse of toAnsi for the characters the
+// code page holds. The five bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1
+// controls of the same value.
+std::u16string fromAnsi(std::string_view bytes);
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);

@@ -182,6 +182,40 @@ TEST_F(PdfStructure, DocumentWithoutDrawingHasOneEmptyPage) {
     EXPECT_NE(p.object(7).find("/Type /Outlines"), std::string::npos);
 }
 
+TEST_F(PdfStructure, DocumentWithoutDrawingIsByteForByteTheSameEveryTime) {
+    // The whole file for the generator's seed 1234; a writer that wrote text into an earlier
+    // document writes it the same, as fonts and drawing state belong to their document.
+    const std::string golden =
+        std::string("%PDF-1.3\n1 0 obj\n[/PDF /Text /ImageB /ImageC /ImageI]\nendobj\n2 0 obj\n"
+                    "<< /Length 3 0 R /Filter /FlateDecode >>\nstream\n"
+                    "x\x9C\x03\x00\x00\x00\x00\x01\n",
+                    126) +
+        "endstream\nendobj\n3 0 obj\n9\nendobj\n4 0 obj\n<<\n/Type /Pages\n/Count 1\n"
+        "/Kids [5 0 R]\n>>\nendobj\n5 0 obj\n<<\n/Type /Page\n/Parent 4 0 R\n"
+        "/Resources <</XObject <<  >>\n/Font << >> /ProcSet 1 0 R\n>>\n/MediaBox [0 0 594 840]\n"
+        "/Contents 2 0 R\n>>\nendobj\n6 0 obj\n<<\n/Type /Catalog\n/Pages 4 0 R\n"
+        "/Outlines 7 0 R\n>>\nendobj\n7 0 obj\n<<\n/Type /Outlines\n/Count 0\n>>\nendobj\n"
+        "xref\n0 8\n0000000000 65535 f \n0000000009 00000 n \n0000000061 00000 n \n"
+        "0000000143 00000 n \n0000000160 00000 n \n0000000217 00000 n \n0000000363 00000 n \n"
+        "0000000428 00000 n \ntrailer\n<<\n/Size 8\n/Root 6 0 R\n"
+        "/ID [ <317F9FD1709CC9C5C7DC45264632CDD0F5><317F9FD1709CC9C5C7DC45264632CDD0F5> ]\n"
+        ">>\nstartxref\n474\n%%EOF";
+    TPDFCanvas pdf;
+    ASSERT_TRUE(pdf.BeginDoc(out("first.pdf")));
+    pdf.EndDoc();
+    EXPECT_EQ(pdftest::readFile(out("first.pdf")), golden);
+    ASSERT_TRUE(pdf.BeginDoc(out("text.pdf")));
+    pdf.brush.Style = bsSolid;
+    pdf.FillRect(0, 0, 10, 10);
+    pdf.LineTo(10, 10);
+    pdf.TextOut(0, 0, u"Text");
+    pdf.EndDoc();
+    qly::RandSeed(1234);
+    ASSERT_TRUE(pdf.BeginDoc(out("again.pdf")));
+    pdf.EndDoc();
+    EXPECT_EQ(pdftest::readFile(out("again.pdf")), golden);
+}
+
 TEST_F(PdfStructure, TwoPagesGetKidsListAndEachTheSizeCurrentWhenItWasFinished) {
     OwnedDib pic;
     qlytest::makeSmooth(pic, 16, 16);

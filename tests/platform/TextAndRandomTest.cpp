@@ -30,6 +30,21 @@ TEST(CodePage, CharactersOutsideWindows1252BecomeOneQuestionMarkEach) {
     EXPECT_EQ(qly::toAnsi(std::u16string(1, u'\0')), std::string(1, '\0'));
 }
 
+TEST(CodePage, EveryWindows1252ByteReadsBackAsTheCharacterItStandsFor) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    const std::u16string text = qly::fromAnsi(all);
+    ASSERT_EQ(text.size(), 256u);
+    EXPECT_EQ(qly::toAnsi(text), all);
+    EXPECT_EQ(text[0x41], u'A');
+    EXPECT_EQ(text[0x80], u'\u20AC');
+    EXPECT_EQ(text[0x9F], u'\u0178');
+    EXPECT_EQ(text[0x8D], u'\u008D');
+    EXPECT_EQ(text[0xE4], u'\u00E4');
+}
+
 TEST(CodePage, Utf8AndUtf16RoundTripAndRepairMalformedInput) {
     const std::u16string text = u"Gr\u00F6\u00DFe \u20AC \U0001F600 \u4E2D";
     EXPECT_EQ(qly::utf8ToUtf16(qly::utf16ToUtf8(text)), text);
