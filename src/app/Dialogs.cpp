@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -146,6 +147,11 @@ FileDialogResult QtDialogs::saveFile(const FileDialogOptions& options) {
 }
 
 bool QtDialogs::execDialog(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::pageSetup(QPrinter& printer, QWidget* parent) {
+    QPageSetupDialog dialog(&printer, parent != nullptr ? parent : parent_);
     return dialog.exec() == QDialog::Accepted;
 }
 

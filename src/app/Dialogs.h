@@ -10,6 +10,7 @@
 #include <vector>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 enum class DialogButtons { Ok, OkCancel, YesNoCancel };
@@ -40,6 +41,9 @@ class Dialogs {
     virtual FileDialogResult saveFile(const FileDialogOptions& options) = 0;
     // Shows one of the program's own dialogs modally; true when it was confirmed.
     virtual bool execDialog(QDialog& dialog) = 0;
+    // The platform's page setup dialog for `printer`, modal to `parent`; true when it was
+    // confirmed, and then the printer holds the choices.
+    virtual bool pageSetup(QPrinter& printer, QWidget* parent) = 0;
     // Hands a web address or a local file to the desktop, which opens it in the application
     // associated with it. Nothing is reported back.
     virtual void openUrl(const std::string& url) = 0;
@@ -66,6 +70,7 @@ class QtDialogs : public Dialogs {
     FileDialogResult openFiles(const FileDialogOptions& options) override;
     FileDialogResult saveFile(const FileDialogOptions& options) override;
     bool execDialog(QDialog& dialog) override;
+    bool pageSetup(QPrinter& printer, QWidget* parent) override;
     void openUrl(const std::string& url) override;
 
   private:

@@ -47,67 +47,7 @@ class DecorColumn : public QWidget {
     }
 };
 
-void setHint(QWidget* w, const QString& hint) {
-    if (!hint.isEmpty()) {
-        w->setToolTip(hint);
-    }
-}
-
 } // namespace
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    setHint(b, hint);
-    return b;
-}
-
-QCheckBox* check(QWidget* parent, const char* name, const QString& caption, bool on) {
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(name);
-    c->setChecked(on);
-    return c;
-}
-
-QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, bool on) {
-    auto* r = new QRadioButton(caption, parent);
-    r->setObjectName(name);
-    r->setChecked(on);
-    return r;
-}
-
-QSpinBox* whole(QWidget* parent, const char* name, int lo, int hi, int step, int value) {
-    auto* s = new QSpinBox(parent);
-    s->setObjectName(name);
-    s->setRange(lo, hi);
-    s->setSingleStep(step);
-    s->setValue(value);
-    s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    s->setKeyboardTracking(false);
-    return s;
-}
-
-QDoubleSpinBox* decimal(QWidget* parent, const char* name, double lo, double hi, double step,
-                        double value) {
-    auto* s = new QDoubleSpinBox(parent);
-    s->setObjectName(name);
-    s->setDecimals(2);
-    s->setRange(lo, hi);
-    s->setSingleStep(step);
-    s->setValue(value);
-    s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    s->setKeyboardTracking(false);
-    return s;
-}
-
-QLabel* label(QWidget* parent, const QString& text, QWidget* buddy) {
-    auto* l = new QLabel(text, parent);
-    if (buddy != nullptr) {
-        l->setBuddy(buddy);
-    }
-    return l;
-}
 
 QWidget* tabPage(const QString& header, QWidget* content) {
     auto* page = new QWidget;

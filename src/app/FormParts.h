@@ -3,6 +3,8 @@
 // and defaults, the tab frame (header strip and decorative column) and the program's pictures,
 // which are drawn rather than loaded so the program carries no picture files.
 
+#include "view/FormControls.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
@@ -23,16 +25,13 @@ namespace formparts {
 inline const QColor kHeaderColour(240, 202, 166);
 inline const QColor kTitleColour(128, 0, 0);
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& hint = {});
-QCheckBox* check(QWidget* parent, const char* name, const QString& caption, bool on);
-QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, bool on);
-// Whole-number field; a value set or typed outside the bounds becomes the nearest bound.
-QSpinBox* whole(QWidget* parent, const char* name, int lo, int hi, int step, int value);
-// Decimal field with two decimals, bounded the same way.
-QDoubleSpinBox* decimal(QWidget* parent, const char* name, double lo, double hi, double step,
-                        double value);
-QLabel* label(QWidget* parent, const QString& text, QWidget* buddy = nullptr);
+// The named controls every form of the program is built from.
+using formcontrols::button;
+using formcontrols::check;
+using formcontrols::decimal;
+using formcontrols::label;
+using formcontrols::radio;
+using formcontrols::whole;
 
 // A tab page: the decorative column on the left, the header strip with `header` in bold above
 // `content`. `content` is re-parented.

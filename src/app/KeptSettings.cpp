@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 
 namespace {
@@ -111,37 +110,6 @@ const std::vector<KeptValue>& keptTable() {
     return table;
 }
 
-std::string fourInts(const int v[4]) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%d,%d,%d,%d", v[0], v[1], v[2], v[3]);
-    return buf;
-}
-
-bool parseFourInts(const std::string& text, int v[4]) {
-    int a = 0;
-    int b = 0;
-    int c = 0;
-    int d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%d,%d,%d,%d%c", &a, &b, &c, &d, &tail) != 4) {
-        return false;
-    }
-    v[0] = a;
-    v[1] = b;
-    v[2] = c;
-    v[3] = d;
-    return true;
-}
-
-bool parseInt(const std::string& text, int& v) {
-    double d = 0;
-    if (!parseSettingNumber(text, d) || d != std::trunc(d) || std::fabs(d) > 2147483647.0) {
-        return false;
-    }
-    v = static_cast<int>(d);
-    return true;
-}
-
 } // namespace
 
 qly::SettingsValues keptValues(const MainFormSettings& s) {
@@ -149,14 +117,7 @@ qly::SettingsValues keptValues(const MainFormSettings& s) {
     for (const KeptValue& k : keptTable()) {
         out.emplace_back(k.name, k.text(s));
     }
-    const WindowPlacement& p = s.placement;
-    out.emplace_back("FormVersion", "0");
-    out.emplace_back("Flags", std::to_string(p.Flags));
-    out.emplace_back("ShowCmd", std::to_string(p.ShowCmd));
-    out.emplace_back("PixelsPerInch", std::to_string(p.PixelsPerInch));
-    out.emplace_back("MinMaxPos", fourInts(p.MinMaxPos));
-    out.emplace_back("NormPos", fourInts(p.NormPos));
-    out.emplace_back("Visible", settingBoolText(p.Visible));
+    qly::appendPlacementValues(s.placement, out);
     return out;
 }
 
@@ -171,30 +132,7 @@ void restoreKeptValues(MainFormSettings& s, const std::map<std::string, std::str
             unreadable.emplace_back(k.name);
         }
     }
-    WindowPlacement& p = s.placement;
-    WindowPlacement read = p;
-    bool ok = true;
-    if (const std::string* t = find("Flags")) {
-        ok = parseInt(*t, read.Flags) && ok;
-    }
-    if (const std::string* t = find("ShowCmd")) {
-        ok = parseInt(*t, read.ShowCmd) && ok;
-    }
-    if (const std::string* t = find("PixelsPerInch")) {
-        ok = parseInt(*t, read.PixelsPerInch) && ok;
-    }
-    if (const std::string* t = find("MinMaxPos")) {
-        ok = parseFourInts(*t, read.MinMaxPos) && ok;
-    }
-    if (const std::string* t = find("NormPos")) {
-        ok = parseFourInts(*t, read.NormPos) && ok;
-    }
-    if (const std::string* t = find("Visible")) {
-        ok = parseSettingBool(*t, read.Visible) && ok;
-    }
-    if (ok) {
-        p = read;
-    } else {
+    if (!qly::readPlacementValues(values, s.placement)) {
         unreadable.emplace_back("window placement");
     }
 }

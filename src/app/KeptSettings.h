@@ -11,23 +11,14 @@
 #include <string>
 #include <vector>
 
-// Window placement as stored: flags, show command, screen resolution, minimised/maximised
-// position and the normal position (left, top, right, bottom).
-struct WindowPlacement {
-    int Flags = 0;
-    int ShowCmd = 1; // shown normally
-    int PixelsPerInch = 96;
-    int MinMaxPos[4] = {-1, -1, -1, -1};
-    int NormPos[4] = {0, 0, 734, 474};
-    bool Visible = false;
-};
+using WindowPlacement = qly::WindowPlacement;
 
 struct MainFormSettings {
     ExportSettings exportSettings; // BorderCheck is not kept
     bool SingleImageCheck = false;
     bool ScanUsingWIAChecked = true;
     bool ShowPDFCheck = true; // not kept
-    WindowPlacement placement;
+    WindowPlacement placement{.NormPos = {0, 0, 734, 474}};
 };
 
 // The section of the main window in the settings file.

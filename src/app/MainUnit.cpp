@@ -14,6 +14,7 @@
 #include "platform/GrafikRW3.h"
 #include "platform/IoError.h"
 #include "platform/Random.h"
+#include "view/ViewPicFUnit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,6 +75,13 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     buildWindow();
     connectCommands();
     VerschrankForm = new TVerschrankForm(this);
+    ViewPicForm = new TViewPicForm(this, settingsFile_);
+    // The print window and the page setup dialog go through the window's dialogs like every
+    // other dialog.
+    ViewPicForm->modal.execDialog = [](QDialog& d) { return dialogs().execDialog(d); };
+    ViewPicForm->modal.pageSetup = [](QPrinter& printer, QWidget* parent) {
+        return dialogs().pageSetup(printer, parent);
+    };
     resize(kClientWidth, kClientHeight);
     setDialogParent(this);
     previousSink_ = qly::setMessageSink(&sink_);

@@ -35,6 +35,7 @@ class ProgressPanel;
 class TPageView;
 class TSortView;
 class TVerschrankForm;
+class TViewPicForm;
 
 // A rectangle as the progress panel records it: right and bottom are exclusive.
 struct TRect {
@@ -175,8 +176,12 @@ class TMainForm : public QMainWindow {
     QLabel* StatusPanel0 = nullptr;
     ProgressPanel* StatusPanel1 = nullptr;
 
-    // The interleave dialog, created with the window and reused.
+    // The interleave dialog and the picture viewer, created with the window and reused.
     TVerschrankForm* VerschrankForm = nullptr;
+    TViewPicForm* ViewPicForm = nullptr;
+
+    // The per-user settings file; the print window keeps its values there too.
+    const std::string& settingsFile() const { return settingsFile_; }
 
     // The kept settings as the controls hold them, and back.
     MainFormSettings readControls() const;

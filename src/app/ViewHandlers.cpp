@@ -3,6 +3,7 @@
 #include "app/MainUnit.h"
 #include "view/PageViews.h"
 #include "view/ViewGeometry.h"
+#include "view/ViewPicFUnit.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QWheelEvent>
+
+#include <cstring>
 
 void TMainForm::PaintBox1Paint() {
     PaintBox1->refresh();
@@ -34,7 +37,13 @@ void TMainForm::PaintBox2MouseDown(int32_t x, int32_t y) {
 }
 
 void TMainForm::PaintBox2DblClick() {
-    // The picture viewer opens the selected page here.
+    // adib starts at 1 and only clicks and the move commands change it, but a number below 1
+    // would name no record either.
+    if (adib < 1 || int64_t{adib} > int64_t{bilder.count}) {
+        return;
+    }
+    std::memcpy(&ViewPicForm->di, bilder.GetObject(static_cast<uint32_t>(adib - 1)), sizeof(dib));
+    dialogs().execDialog(*ViewPicForm);
 }
 
 void TMainForm::KeyEditKeyDown(int key) {

@@ -6,8 +6,10 @@
 #include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRect>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -89,14 +91,30 @@ DrawDibPlan planDrawDib(int32_t x, int32_t y, int32_t destW, int32_t destH, int3
 
 QImage drawDibRows(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int32_t topRow,
                    int32_t srcW, int32_t srcH) {
+    return drawDibRowsPart(d, destW, destH, xSrc, topRow, srcW, srcH, 0, 0, destW, destH);
+}
+
+QImage drawDibRowsPart(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int32_t topRow,
+                       int32_t srcW, int32_t srcH, int32_t partX, int32_t partY, int32_t partW,
+                       int32_t partH) {
     const int32_t bits = dibbits(d);
     const int32_t width = dibwidth(d);
     const int32_t height = dibheight(d);
     if (destW <= 0 || destH <= 0 || (bits != 24 && bits != 8)) {
         return {};
     }
+    // The part, cut to the picture.
+    const int64_t left = std::max<int64_t>(partX, 0);
+    const int64_t top = std::max<int64_t>(partY, 0);
+    const int64_t right = std::min<int64_t>(int64_t{partX} + partW, destW);
+    const int64_t bottom = std::min<int64_t>(int64_t{partY} + partH, destH);
+    if (right <= left || bottom <= top) {
+        return {};
+    }
+    const int32_t outW = static_cast<int32_t>(right - left);
+    const int32_t outH = static_cast<int32_t>(bottom - top);
     const int bpp = bits / 8;
-    QImage img(destW, destH, bits == 24 ? QImage::Format_BGR888 : QImage::Format_Indexed8);
+    QImage img(outW, outH, bits == 24 ? QImage::Format_BGR888 : QImage::Format_Indexed8);
     if (img.isNull()) {
         return img;
     }
@@ -108,12 +126,12 @@ QImage drawDibRows(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int
         }
         img.setColorTable(table);
     }
-    // Column map: source byte offset of each destination column.
-    std::vector<int64_t> columns(static_cast<size_t>(destW));
+    // Column map: source byte offset of each destination column of the part.
+    std::vector<int64_t> columns(static_cast<size_t>(outW));
     int32_t first = -1;
     int32_t last = -2;
-    for (int32_t i = 0; i < destW; ++i) {
-        const int64_t col = xSrc + int64_t{srcW} * i / destW;
+    for (int32_t i = 0; i < outW; ++i) {
+        const int64_t col = xSrc + int64_t{srcW} * (left + i) / destW;
         columns[i] = col * bpp;
         if (col >= 0 && col < width) {
             if (first < 0) {
@@ -122,11 +140,11 @@ QImage drawDibRows(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int
             last = i;
         }
     }
-    std::vector<uint8_t> row(static_cast<size_t>(destW) * bpp, 0);
+    std::vector<uint8_t> row(static_cast<size_t>(outW) * bpp, 0);
     int64_t previous = -1;
     const int64_t lastOffset = int64_t{height - 1} * d.bytew;
-    for (int32_t j = 0; j < destH; ++j) {
-        const int64_t memRow = int64_t{height - 1} - (topRow + int64_t{srcH} * j / destH);
+    for (int32_t j = 0; j < outH; ++j) {
+        const int64_t memRow = int64_t{height - 1} - (topRow + int64_t{srcH} * (top + j) / destH);
         const int64_t offset = memRow * d.bytew;
         if (offset < 0 || offset > lastOffset) {
             std::fill(row.begin(), row.end(), 0);
@@ -225,19 +243,22 @@ int32_t screenbits() {
     return 32;
 }
 
-void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t destH, const dib& d,
-             int32_t xSrc, int32_t ySrc, int32_t srcW, int32_t srcH, bool halftone,
-             uint32_t /*rop*/) {
-    if (d.poi == nullptr || d.pmi == nullptr) {
+namespace {
+
+// Draws a plan; `visible` (painter coordinates) limits what is made and drawn, an empty rectangle
+// meaning the whole destination.
+void drawPlan(QPainter& painter, const DrawDibPlan& p, const dib& d, const QRect& visible) {
+    const QRect dest(p.x, p.y, p.destW, p.destH);
+    const QRect part = visible.isEmpty() ? dest : dest.intersected(visible);
+    if (part.isEmpty()) {
         return;
     }
-    const QPaintDevice* device = painter.device();
-    const bool printer = device != nullptr && device->devType() == QInternal::Printer;
-    const DrawDibPlan p = planDrawDib(x, y, destW, destH, dibwidth(d), dibheight(d), dibbits(d),
-                                      xSrc, ySrc, srcW, srcH, halftone, screenbits(), printer);
     // Nearest-pixel scaling, as the colour-on-colour stretch mode does.
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (!visible.isEmpty()) {
+        painter.setClipRect(part, Qt::IntersectClip);
+    }
     switch (p.method) {
     case DrawMethod::Nothing:
         break;
@@ -257,22 +278,52 @@ void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t des
         dib copy{};
         DIBHalftoneDIB(copy, d);
         if (copy.poi != nullptr) {
-            painter.drawImage(QRect(p.x, p.y, p.destW, p.destH),
-                              dibToQImage(copy, p.xSrc, p.ySrc, p.srcW, p.srcH));
+            painter.drawImage(dest, dibToQImage(copy, p.xSrc, p.ySrc, p.srcW, p.srcH));
             deldib(copy);
         }
         break;
     }
     case DrawMethod::Rows24:
     case DrawMethod::Rows8:
-        painter.drawImage(QPoint(p.x, p.y),
-                          drawDibRows(d, p.destW, p.destH, p.xSrc, dibheight(d) - p.ySrc - p.srcH,
-                                      p.srcW, p.srcH));
+        painter.drawImage(part.topLeft(), drawDibRowsPart(d, p.destW, p.destH, p.xSrc,
+                                                          dibheight(d) - p.ySrc - p.srcH, p.srcW,
+                                                          p.srcH, part.x() - p.x, part.y() - p.y,
+                                                          part.width(), part.height()));
         break;
     case DrawMethod::Stretch:
-        painter.drawImage(QRect(p.x, p.y, p.destW, p.destH),
-                          dibToQImage(d, p.xSrc, p.ySrc, p.srcW, p.srcH));
+        painter.drawImage(dest, dibToQImage(d, p.xSrc, p.ySrc, p.srcW, p.srcH));
         break;
     }
     painter.restore();
+}
+
+DrawDibPlan planFor(const QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t destH,
+                    const dib& d, int32_t xSrc, int32_t ySrc, int32_t srcW, int32_t srcH,
+                    bool halftone) {
+    const QPaintDevice* device = painter.device();
+    const bool printer = device != nullptr && device->devType() == QInternal::Printer;
+    return planDrawDib(x, y, destW, destH, dibwidth(d), dibheight(d), dibbits(d), xSrc, ySrc, srcW,
+                       srcH, halftone, screenbits(), printer);
+}
+
+} // namespace
+
+void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t destH, const dib& d,
+             int32_t xSrc, int32_t ySrc, int32_t srcW, int32_t srcH, bool halftone,
+             uint32_t /*rop*/) {
+    if (d.poi == nullptr || d.pmi == nullptr) {
+        return;
+    }
+    drawPlan(painter, planFor(painter, x, y, destW, destH, d, xSrc, ySrc, srcW, srcH, halftone), d,
+             QRect());
+}
+
+void drawdibVisible(QPainter& painter, const QRect& visible, int32_t x, int32_t y, int32_t destW,
+                    int32_t destH, const dib& d, int32_t xSrc, int32_t ySrc, int32_t srcW,
+                    int32_t srcH, bool halftone) {
+    if (d.poi == nullptr || d.pmi == nullptr || visible.isEmpty()) {
+        return;
+    }
+    drawPlan(painter, planFor(painter, x, y, destW, destH, d, xSrc, ySrc, srcW, srcH, halftone), d,
+             visible);
 }

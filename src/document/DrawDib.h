@@ -13,14 +13,15 @@
 #include <cstdint>
 
 class QPainter;
+class QRect;
 
 enum class DrawMethod {
-    Nothing,          // nothing left to draw after clipping
-    HalftoneReduced,  // halftoned, resampled copy drawn one to one
-    HalftoneStretched,// halftoned copy of the same size, stretched
-    Rows24,           // 24-bit rows routine
-    Rows8,            // 8-bit rows routine
-    Stretch,          // the whole clipped rectangle stretched in one go
+    Nothing,           // nothing left to draw after clipping
+    HalftoneReduced,   // halftoned, resampled copy drawn one to one
+    HalftoneStretched, // halftoned copy of the same size, stretched
+    Rows24,            // 24-bit rows routine
+    Rows8,             // 8-bit rows routine
+    Stretch,           // the whole clipped rectangle stretched in one go
 };
 
 struct DrawDibPlan {
@@ -58,6 +59,12 @@ DrawDibPlan planDrawDib(int32_t x, int32_t y, int32_t destW, int32_t destH, int3
 // picture's colour table.
 QImage drawDibRows(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int32_t topRow,
                    int32_t srcW, int32_t srcH);
+// The part of that picture that starts at column partX, row partY and is partW x partH pixels
+// (cut to the picture's DestW x DestH), made without making the rest: pixel for pixel the same
+// as the part cut out of drawDibRows.
+QImage drawDibRowsPart(const dib& d, int32_t destW, int32_t destH, int32_t xSrc, int32_t topRow,
+                       int32_t srcW, int32_t srcH, int32_t partX, int32_t partY, int32_t partW,
+                       int32_t partH);
 
 // A top-down QImage of the source rectangle (DIB convention), with the picture's colours.
 QImage dibToQImage(const dib& d, int32_t xSrc, int32_t ySrc, int32_t srcW, int32_t srcH);
@@ -70,3 +77,9 @@ int32_t screenbits();
 void drawdib(QPainter& painter, int32_t x, int32_t y, int32_t destW, int32_t destH, const dib& d,
              int32_t xSrc, int32_t ySrc, int32_t srcW, int32_t srcH, bool halftone,
              uint32_t rop = 0);
+// As drawdib, but only the part of the destination inside `visible` (painter coordinates) is
+// drawn, each of its pixels as drawdib draws it. Memory and time follow the visible part, not the
+// destination, which matters for large enlargements of which a window shows a small part.
+void drawdibVisible(QPainter& painter, const QRect& visible, int32_t x, int32_t y, int32_t destW,
+                    int32_t destH, const dib& d, int32_t xSrc, int32_t ySrc, int32_t srcW,
+                    int32_t srcH, bool halftone);

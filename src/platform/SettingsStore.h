@@ -15,11 +15,30 @@ namespace qly {
 // Name/text pairs in the order they are written.
 using SettingsValues = std::vector<std::pair<std::string, std::string>>;
 
+// A window's placement as the store keeps it beside the window's values: flags, show command
+// (1 normal, 2 minimised, 3 maximised), screen resolution, minimised/maximised position and the
+// normal position (left, top, right, bottom).
+struct WindowPlacement {
+    int Flags = 0;
+    int ShowCmd = 1;
+    int PixelsPerInch = 96;
+    int MinMaxPos[4] = {-1, -1, -1, -1};
+    int NormPos[4] = {0, 0, 0, 0};
+    bool Visible = false;
+};
+
+// Appends "FormVersion" (0) and the placement values "Flags", "ShowCmd", "PixelsPerInch",
+// "MinMaxPos", "NormPos" (four integers "%d,%d,%d,%d") and "Visible", in this order.
+void appendPlacementValues(const WindowPlacement& p, SettingsValues& out);
+// Reads those of the placement values that are present in `values`. When one of them cannot be
+// read, `p` is left unchanged and the result is false.
+bool readPlacementValues(const std::map<std::string, std::string>& values, WindowPlacement& p);
+
 // $XDG_CONFIG_HOME/<executable name>.ini (~/.config when XDG_CONFIG_HOME is unset or relative).
 std::string settingsFilePath();
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::string fileName);
 
     // Reads every value of `section` into `out`. A missing file is not an error (out stays
@@ -33,7 +52,7 @@ public:
 
     const std::string& fileName() const { return fileName_; }
 
-private:
+  private:
     std::string fileName_;
 };
 

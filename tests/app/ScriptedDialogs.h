@@ -1,7 +1,7 @@
 #pragma once
-// Dialogs for window tests: records every message box, file dialog, own dialog and opened
-// address, and answers from queues the test fills (an empty queue answers OK for a box with only
-// an OK button, Cancel otherwise).
+// Dialogs for window tests: records every message box, file dialog, own dialog, page setup and
+// opened address, and answers from queues the test fills (an empty queue answers OK for a box with
+// only an OK button, Cancel otherwise).
 
 #include "app/Dialogs.h"
 
@@ -44,6 +44,10 @@ class ScriptedDialogs : public Dialogs {
         dialogTitles.push_back(dialog.windowTitle().toStdString());
         return onDialog ? onDialog(dialog) : false;
     }
+    bool pageSetup(QPrinter& printer, QWidget*) override {
+        ++pageSetups;
+        return onPageSetup ? onPageSetup(printer) : false;
+    }
     void openUrl(const std::string& url) override { urls.push_back(url); }
 
     // Answers for the next file dialogs: accepted with these files and this filter index.
@@ -54,11 +58,14 @@ class ScriptedDialogs : public Dialogs {
     std::deque<DialogAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;
     std::function<bool(QDialog&)> onDialog;
+    // Answers the page setup dialog (may change the printer); unset: cancelled.
+    std::function<bool(QPrinter&)> onPageSetup;
 
     std::vector<ShownBox> boxes;
     std::vector<FileDialogOptions> fileDialogs;
     std::vector<std::string> dialogTitles;
     std::vector<std::string> urls;
+    int pageSetups = 0;
 
   private:
     FileDialogResult file(const FileDialogOptions& o) {

@@ -1,6 +1,6 @@
+#include "document/DrawDib.h"
 #include "common/TestDib.h"
 #include "document/Dib.h"
-#include "document/DrawDib.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -23,8 +23,8 @@ TEST(RoundQuotient, HalvesGoToTheEvenNeighbour) {
 TEST(PlanDrawDib, ClipsAllFourEdgesMovingTheDestinationRightAndDown) {
     // 100 x 80 picture, source rectangle 10 left, 20 below, 20 right and 20 above the picture,
     // drawn at twice the size.
-    const DrawDibPlan p = planDrawDib(0, 0, 260, 240, 100, 80, 24, -10, -20, 130, 120, false, 32,
-                                      false);
+    const DrawDibPlan p =
+        planDrawDib(0, 0, 260, 240, 100, 80, 24, -10, -20, 130, 120, false, 32, false);
     EXPECT_EQ(p.xSrc, 0);
     EXPECT_EQ(p.ySrc, 0);
     EXPECT_EQ(p.srcW, 100);
@@ -114,6 +114,66 @@ TEST(DrawDibRows, SamplesColumnsByIntegerDivisionSoTheLastMayNeverShow) {
     EXPECT_EQ(outside.pixelIndex(3, 2), 11); // column 1, row 1
 }
 
+// A part of the rows routine's picture is made on its own, pixel for pixel as the part cut out of
+// the whole, for enlargements and reductions, parts at the edges and parts reaching outside.
+TEST(DrawDibRows, APartIsTheSameAsThatPartOfTheWhole) {
+    struct Case {
+        int bits;
+        int32_t destW, destH, partX, partY, partW, partH;
+    };
+    const Case cases[] = {
+        {24, 370, 90, 0, 0, 370, 90},    {24, 370, 90, 123, 17, 41, 29},
+        {8, 370, 90, 300, 60, 70, 30},   {24, 13, 4, 5, 1, 6, 2},
+        {8, 13, 4, 0, 3, 13, 1},         {24, 370, 90, -20, -5, 50, 30},
+        {8, 370, 90, 360, 80, 100, 100},
+    };
+    for (const Case& c : cases) {
+        OwnedDib d;
+        qlytest::makePattern(d, 37, 9, c.bits, 7);
+        const QImage whole = drawDibRows(*d, c.destW, c.destH, 0, 0, 37, 9);
+        const QImage part =
+            drawDibRowsPart(*d, c.destW, c.destH, 0, 0, 37, 9, c.partX, c.partY, c.partW, c.partH);
+        const QRect cut = QRect(c.partX, c.partY, c.partW, c.partH).intersected(whole.rect());
+        ASSERT_EQ(part.size(), cut.size()) << c.bits << " " << c.partX << "," << c.partY;
+        EXPECT_EQ(part.convertToFormat(QImage::Format_RGB32),
+                  whole.copy(cut).convertToFormat(QImage::Format_RGB32))
+            << c.bits << " " << c.partX << "," << c.partY;
+    }
+    OwnedDib d;
+    qlytest::makePattern(d, 37, 9, 24, 7);
+    EXPECT_TRUE(drawDibRowsPart(*d, 370, 90, 0, 0, 37, 9, 400, 0, 10, 10).isNull())
+        << "a part beside the picture is nothing";
+}
+
+// Drawing only what is visible paints the visible pixels as drawing everything does, and nothing
+// outside.
+TEST(DrawDib, VisiblePartPaintsAsTheWholeDoes) {
+    int argc = 0;
+    static QGuiApplication* app = new QGuiApplication(argc, nullptr);
+    (void)app;
+    for (int bits : {1, 8, 24}) {
+        OwnedDib d;
+        qlytest::makePattern(d, 37, 9, bits, 3);
+        QImage whole(400, 120, QImage::Format_RGB32);
+        whole.fill(qRgb(255, 0, 0));
+        {
+            QPainter painter(&whole);
+            drawdib(painter, 5, 7, 370, 90, *d, 0, 0, 37, 9, true);
+        }
+        const QRect visible(100, 30, 57, 41);
+        QImage part(400, 120, QImage::Format_RGB32);
+        part.fill(qRgb(255, 0, 0));
+        {
+            QPainter painter(&part);
+            drawdibVisible(painter, visible, 5, 7, 370, 90, *d, 0, 0, 37, 9, true);
+        }
+        EXPECT_EQ(part.copy(visible), whole.copy(visible)) << bits;
+        EXPECT_EQ(part.pixel(visible.left() - 1, visible.top()), qRgb(255, 0, 0)) << bits;
+        EXPECT_EQ(part.pixel(visible.right() + 1, visible.bottom()), qRgb(255, 0, 0)) << bits;
+        EXPECT_EQ(part.pixel(visible.left(), visible.bottom() + 1), qRgb(255, 0, 0)) << bits;
+    }
+}
+
 TEST(DrawDib, PaintsPicturesWherePlannedAtEveryDepth) {
     int argc = 0;
     static QGuiApplication* app = new QGuiApplication(argc, nullptr);
@@ -123,8 +183,8 @@ TEST(DrawDib, PaintsPicturesWherePlannedAtEveryDepth) {
         newdib(*d, 4, 4, bits, nullptr, 0);
         // Top-left quarter white, rest black.
         const uint32_t white = bits == 24 || bits == 32 ? 0xffffffu
-                               : bits == 16              ? 0x7fffu
-                                                         : (1u << bits) - 1;
+                               : bits == 16             ? 0x7fffu
+                                                        : (1u << bits) - 1;
         for (int y = 0; y < 2; ++y) {
             for (int x = 0; x < 2; ++x) {
                 setpixel(*d, x, y, white);
