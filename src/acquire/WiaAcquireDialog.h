@@ -24,6 +24,8 @@ class TWiaAcquireDialog : public QDialog {
     // The scanned image (null unless the dialog ended accepted).
     ScannedPagePtr image() const { return image_; }
     bool failed() const { return failed_; }
+    // The device scanned with, once it is open.
+    const ScanDevice& device() const { return session_->capabilities().device; }
     const std::string& error() const { return session_->message(); }
 
     QLabel* StatusLabel = nullptr;
