@@ -224,8 +224,10 @@ void TScanDialog::showState(ScanSession::State s) {
         StatusLabel->setText(tr("Verbindung zum Scanner wird hergestellt..."));
         break;
     case State::Idle:
-        if (session_->pages() > 0) {
-            StatusLabel->setText(tr("%n Seite(n) gescannt.", nullptr, session_->pages()));
+        if (session_->pages() == 1) {
+            StatusLabel->setText(tr("1 Seite gescannt."));
+        } else if (session_->pages() > 1) {
+            StatusLabel->setText(tr("%1 Seiten gescannt.").arg(session_->pages()));
         } else {
             StatusLabel->setText(tr("Bereit."));
         }
