@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <new>
 
 using qly::sane::Constraint;
 using qly::sane::Device;
@@ -251,6 +252,11 @@ class SaneScanBackend::Worker : public QObject {
             device_->cancel();
             r.end = qly::sane::ReadEnd::Failed;
             r.status = e.status();
+        } catch (const std::bad_alloc&) {
+            // A page too large for the memory left: the pages before it stand.
+            device_->cancel();
+            r.end = qly::sane::ReadEnd::Failed;
+            r.status = SANE_STATUS_NO_MEM;
         }
         result.pages = r.pages;
         switch (r.end) {

@@ -41,7 +41,6 @@ class SaneBackend : public ::testing::Test {
         EXPECT_TRUE(waitUntil([&] { return result.has_value(); }));
         return result.value_or(ScanResult{});
     }
-    int width(size_t i) const { return pages[i]->picture().pmi->bmiHeader.biWidth; }
 
     std::unique_ptr<SaneScanBackend> backend;
     std::optional<ScanCapabilities> caps;
@@ -88,22 +87,6 @@ TEST_F(SaneBackend, ScansWithTheSettingsAsked) {
     EXPECT_EQ(d.pmi->bmiHeader.biXPelsPerMeter, 5906); // 150 dpi
 }
 
-TEST_F(SaneBackend, FeederPagesArriveInOrderUntilTheFeederIsEmpty) {
-    make([](qly::sane::Device& d, int page) { d.setNumber("br-x", 10.0 * page); });
-    ASSERT_TRUE(openAndWait({}));
-    ScanSettings s;
-    s.source = "Automatic Document Feeder";
-    s.resolution = 25;
-    s.maxPages = 0;
-    const ScanResult r = scanAndWait(s);
-    EXPECT_EQ(r.end, ScanEnd::FeederEmpty);
-    EXPECT_EQ(r.pages, 10);
-    ASSERT_EQ(pages.size(), 10u);
-    for (size_t i = 1; i < pages.size(); ++i) {
-        EXPECT_GT(width(i), width(i - 1));
-    }
-}
-
 TEST_F(SaneBackend, CancelStopsTheBatchAndKeepsThePagesBeforeIt) {
     // From page 3 on, every read is slow: the cancel arrives while page 3 is being read.
     make([](qly::sane::Device& d, int page) {
@@ -129,23 +112,6 @@ TEST_F(SaneBackend, CancelStopsTheBatchAndKeepsThePagesBeforeIt) {
     EXPECT_EQ(pages.size(), 2u);
 }
 
-TEST_F(SaneBackend, AJamMidBatchEndsItWithTheReasonForTheUser) {
-    make([](qly::sane::Device& d, int page) {
-        if (page == 3) {
-            d.setString("read-return-value", "SANE_STATUS_JAMMED");
-        }
-    });
-    ASSERT_TRUE(openAndWait({}));
-    ScanSettings s;
-    s.source = "Automatic Document Feeder";
-    s.maxPages = 0;
-    const ScanResult r = scanAndWait(s);
-    EXPECT_EQ(r.end, ScanEnd::Failed);
-    EXPECT_EQ(r.pages, 2);
-    EXPECT_EQ(r.message, "Papierstau im Vorlageneinzug.");
-    EXPECT_EQ(pages.size(), 2u);
-}
-
 TEST_F(SaneBackend, DevicesThatAreNotThereFailToOpen) {
     make();
     EXPECT_FALSE(openAndWait({"test:7", "Gone"}));
@@ -162,18 +128,6 @@ TEST_F(SaneBackend, DevicesThatAreNotThereFailToOpen) {
     ASSERT_TRUE(openFailure);
     EXPECT_EQ(openFailure->end, ScanEnd::NoDevice);
     SaneTestBackend::instance().configure();
-}
-
-TEST_F(SaneBackend, ListsTheDevices) {
-    SaneTestBackend::instance().configure();
-    make();
-    std::optional<std::vector<ScanDevice>> devices;
-    QObject::connect(backend.get(), &ScanBackend::devicesListed,
-                     [&](const std::vector<ScanDevice>& d, const std::string&) { devices = d; });
-    backend->listDevices();
-    ASSERT_TRUE(waitUntil([&] { return devices.has_value(); }));
-    ASSERT_EQ(devices->size(), 1u);
-    EXPECT_EQ((*devices)[0].name, "test:0");
 }
 
 TEST_F(SaneBackend, DestroyingItDuringAScanStopsTheScan) {

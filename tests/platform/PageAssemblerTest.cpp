@@ -149,7 +149,7 @@ TEST(PageAssembler, LayoutsItCannotTakeAreRefused) {
         frame(SANE_FRAME_RGB, 8, 1, 8, 23),         // the same for colour
         frame(SANE_FRAME_GRAY, 70000, 1, 8, 70000), // wider than a picture may be
         frame(SANE_FRAME_GRAY, 0, 1, 8, 0),         // no pixels
-        frame(static_cast<SANE_Frame>(42), 8, 1, 8, 8),
+        frame(static_cast<SANE_Frame>(5), 8, 1, 8, 8), // a frame type of a later SANE
     };
     for (const SANE_Parameters& p : bad) {
         SCOPED_TRACE(p.pixels_per_line);

@@ -150,14 +150,6 @@ TEST_F(SaneDevice, ProgressRunsToAHundredPerCentForEveryPage) {
     }
 }
 
-TEST_F(SaneDevice, TheFeederIsReadUntilItIsEmpty) {
-    device->setString(SANE_NAME_SCAN_SOURCE, "Automatic Document Feeder");
-    const ReadResult r = read(0);
-    EXPECT_EQ(r.end, ReadEnd::FeederEmpty);
-    EXPECT_EQ(r.pages, 10);
-    EXPECT_EQ(pages.size(), 10u);
-}
-
 TEST_F(SaneDevice, AnErrorMidBatchKeepsThePagesBeforeIt) {
     struct Case {
         const char* status;
