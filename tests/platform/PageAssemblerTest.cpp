@@ -144,11 +144,11 @@ TEST(PageAssembler, ResolutionGoesIntoTheHeaderInDotsPerMetre) {
 
 TEST(PageAssembler, LayoutsItCannotTakeAreRefused) {
     const SANE_Parameters bad[] = {
-        frame(SANE_FRAME_GRAY, 8, 1, 4, 4),         // a depth SANE does not define
-        frame(SANE_FRAME_GRAY, 8, 1, 8, 7),         // rows shorter than their pixels
-        frame(SANE_FRAME_RGB, 8, 1, 8, 23),         // the same for colour
-        frame(SANE_FRAME_GRAY, 70000, 1, 8, 70000), // wider than a picture may be
-        frame(SANE_FRAME_GRAY, 0, 1, 8, 0),         // no pixels
+        frame(SANE_FRAME_GRAY, 8, 1, 4, 4),            // a depth SANE does not define
+        frame(SANE_FRAME_GRAY, 8, 1, 8, 7),            // rows shorter than their pixels
+        frame(SANE_FRAME_RGB, 8, 1, 8, 23),            // the same for colour
+        frame(SANE_FRAME_GRAY, 70000, 1, 8, 70000),    // wider than a picture may be
+        frame(SANE_FRAME_GRAY, 0, 1, 8, 0),            // no pixels
         frame(static_cast<SANE_Frame>(5), 8, 1, 8, 8), // a frame type of a later SANE
     };
     for (const SANE_Parameters& p : bad) {
