@@ -23,6 +23,10 @@ bool AddReadPicture(TDynaArray& bilder, const std::string& fileName, dib& pictur
                                        qly::MessageIcon::Error);
         return false;
     }
+    return AppendPage(bilder, picture);
+}
+
+bool AppendPage(TDynaArray& bilder, dib& picture) {
     void* slot = bilder.Add();
     if (slot == nullptr) {
         // The array has reported the memory failure; the picture is not kept.

@@ -16,3 +16,8 @@ struct dib;
 // The second half of AddPicture_, for a picture already read with OpenDib (on any thread): a
 // picture with pixels is appended and owned by `bilder`; a failed read is reported as above.
 bool AddReadPicture(TDynaArray& bilder, const std::string& fileName, dib& picture);
+
+// Appends `picture` (with pixels) as the last page of `bilder`, which then owns its bitmap; the
+// record becomes the current one. Without memory for the record the array has reported it, the
+// bitmap is released and false returned.
+bool AppendPage(TDynaArray& bilder, dib& picture);

@@ -2,6 +2,8 @@
 
 #include "acquire/AddPicture.h"
 #include "acquire/SavePicture.h"
+#include "acquire/ScanSupport.h"
+#include "acquire/WIA_TLB.h"
 #include "app/AboutBoxUnit.h"
 #include "app/Conversion.h"
 #include "app/FormParts.h"
@@ -82,8 +84,11 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     ViewPicForm->modal.pageSetup = [](QPrinter& printer, QWidget* parent) {
         return dialogs().pageSetup(printer, parent);
     };
+    CommonDialogWIA1 = std::make_unique<TCommonDialogWIA>(this);
     resize(kClientWidth, kClientHeight);
     setDialogParent(this);
+    // The scanner dialogs are run like the window's own.
+    setScanDialogRunner([](QDialog& d) { return dialogs().execDialog(d); });
     previousSink_ = qly::setMessageSink(&sink_);
 }
 
@@ -94,6 +99,7 @@ TMainForm::~TMainForm() {
     // FormDestroy: every page's picture is released with the array.
     releaseAllPages(bilder);
     qly::setMessageSink(previousSink_);
+    setScanDialogRunner({});
     setDialogParent(nullptr);
 }
 
@@ -166,6 +172,8 @@ void TMainForm::connectCommands() {
     on(NewBtn, &TMainForm::NewBtnClick);
     on(OpenBtn, &TMainForm::OpenBtnClick);
     on(SaveAsBtn, &TMainForm::SaveAsBtnClick);
+    on(SourceBtn, &TMainForm::SourceBtnClick);
+    on(ScanBtn, &TMainForm::ScanBtnClick);
     on(OpenPicsBtn, &TMainForm::OpenPicsBtnClick);
     on(DelBtn, &TMainForm::DelBtnClick);
     on(SavePicBtn, &TMainForm::SavePicBtnClick);
@@ -376,9 +384,9 @@ void TMainForm::showError(const std::string& text) {
 void TMainForm::setBusy(bool on) {
     busy_ = on;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             NewBtn, OpenBtn, SaveAsBtn, OpenPicsBtn, DelBtn, SavePicBtn, BitBtn1, SavePDFBtn,
-             BatchBtn, RotLeftBtn, RorRightBtn, NachVornBtn, NachHintenBtn, DelFotoBtn,
-             VerschrankBtn}) {
+             NewBtn, OpenBtn, SaveAsBtn, SourceBtn, ScanBtn, OpenPicsBtn, DelBtn, SavePicBtn,
+             BitBtn1, SavePDFBtn, BatchBtn, RotLeftBtn, RorRightBtn, NachVornBtn, NachHintenBtn,
+             DelFotoBtn, VerschrankBtn}) {
         w->setEnabled(!on);
     }
     if (!on && closePending_) {

@@ -32,6 +32,7 @@ class QTabWidget;
 class QToolButton;
 class QWidget;
 class ProgressPanel;
+class TCommonDialogWIA;
 class TPageView;
 class TSortView;
 class TVerschrankForm;
@@ -57,6 +58,11 @@ class TMainForm : public QMainWindow {
     void NewBtnClick();
     void OpenBtnClick();
     void SaveAsBtnClick();
+    void SourceBtnClick();
+    void ScanBtnClick();
+    // WM_USER + 1: the scanned image `p` is ready to be fetched (acquire/TwainIO2.h). While an
+    // export runs it waits, so the pages do not change under the export.
+    void WMUser2(uintptr_t p);
     void OpenPicsBtnClick();
     void DelBtnClick();
     void SavePicBtnClick();
@@ -182,6 +188,8 @@ class TMainForm : public QMainWindow {
 
     // The per-user settings file; the print window keeps its values there too.
     const std::string& settingsFile() const { return settingsFile_; }
+    // The WIA common dialog; it connects on its first use.
+    std::unique_ptr<TCommonDialogWIA> CommonDialogWIA1;
 
     // The kept settings as the controls hold them, and back.
     MainFormSettings readControls() const;
@@ -192,6 +200,7 @@ class TMainForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void customEvent(QEvent* event) override;
 
   private:
     void buildWindow();

@@ -16,7 +16,7 @@
 #include <string>
 
 class TDynaArray {
-public:
+  public:
     // Create: record size `thesize`; `typpoi` (may be null) receives the current record's address.
     TDynaArray(uint32_t thesize, void** typpoi);
     // Destroy: releases the block; records are not visited.
@@ -53,16 +53,16 @@ public:
     void AllocLessMem();
 
     // Fields, in the record's documented order.
-    void** outeraobj; // the owner's current-record variable, or null
-    void* aobj;       // the current record, or null
-    uint8_t* poi;     // the block; null when nothing is allocated
-    uint32_t count;   // number of records
-    int32_t aobjnr;   // index of the current record; -1 when there is none
+    void** outeraobj;    // the owner's current-record variable, or null
+    void* aobj;          // the current record, or null
+    uint8_t* poi;        // the block; null when nothing is allocated
+    uint32_t count;      // number of records
+    int32_t aobjnr;      // index of the current record; -1 when there is none
     uint32_t amemsize;   // size of the block in bytes
     uint32_t buffersize; // growth step in records
     uint32_t size;       // record size in bytes
 
-private:
+  private:
     void setCurrent(int32_t nr);
     void clearCurrent();
     uint32_t capacityBytes() const;
@@ -71,11 +71,13 @@ private:
 
 // The first name folder + prefix + decimal counter + suffix for which no file exists, where the
 // folder is the process's private temporary folder (platform/TempFolder.h) with a trailing
-// separator. The counter of each prefix/suffix pair runs on from the last name handed out, so no
-// name is handed out twice. The file is not created; empty when the folder cannot be made.
+// separator. The counter starts at 0 each time, so a name whose file was removed is given again.
+// The file is not created; empty when the folder cannot be made.
 std::string GetUniqueTempFileName(const std::string& prefix, const std::string& suffix);
-// The same name, created at once as an empty file only this process uses (exclusively, mode
-// 0600), so nothing else can take it before the caller writes it. Empty when that fails.
+// A name of the same form, created at once as an empty file only this process uses
+// (exclusively, mode 0600), so nothing else can take it before the caller writes it. Its counter
+// runs on from the last file made with that prefix and suffix, so making many costs no search.
+// Empty when that fails.
 std::string CreateUniqueTempFile(const std::string& prefix, const std::string& suffix);
 
 // Shows `text` to the user with the information icon and no caption (through the message sink).

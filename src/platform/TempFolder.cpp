@@ -140,12 +140,13 @@ std::string uniqueTempName(const std::string& prefix, const std::string& suffix)
     if (!ensureFolderLocked(s)) {
         return {};
     }
-    uint64_t& next = s.next[{prefix, suffix}];
-    for (uint64_t attempt = 0; attempt < kMaxAttempts; ++attempt, ++next) {
-        const std::string name = nameFor(s, prefix, next, suffix);
+    // The first free name: a name given out and then removed (a scanned picture read back) is
+    // taken again, so the folder holds one such file however many scans there were. Files the
+    // program parks many of are made with createTempFile, whose counter runs on.
+    for (uint64_t n = 0; n < kMaxAttempts; ++n) {
+        const std::string name = nameFor(s, prefix, n, suffix);
         struct stat st {};
         if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) {
-            ++next;
             return name;
         }
     }

@@ -6,9 +6,9 @@
 // processes sharing TMPDIR therefore never meet each other's files, and no other user can read
 // a page picture.
 //
-// Names inside the folder are prefix + decimal counter + suffix. Each prefix/suffix pair keeps
-// its own next counter, so handing out a name costs one or two file-system calls however many
-// were handed out before. All functions may be called from several threads.
+// Names inside the folder are prefix + decimal counter + suffix. For the files made at once, each
+// prefix/suffix pair keeps its own next counter, so making one costs one or two file-system calls
+// however many were made before. All functions may be called from several threads.
 
 #include <string>
 
@@ -23,8 +23,8 @@ std::string tempFolder();
 // name. The file is the caller's until it removes it. Empty when no file could be created.
 std::string createTempFile(const std::string& prefix, const std::string& suffix);
 
-// The first name prefix + counter + suffix in the folder, at or above the pair's next counter,
-// for which no file exists; the file is not created and the name is not handed out again. Empty
+// The first name prefix + counter + suffix in the folder, counting from 0, for which no file
+// exists; the file is not created, so the same name comes back until the caller makes it. Empty
 // when the folder cannot be made.
 std::string uniqueTempName(const std::string& prefix, const std::string& suffix);
 

@@ -14,7 +14,7 @@ using qlytest::TempDir;
 namespace {
 
 class AddPicture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { previous_ = qly::setMessageSink(&sink_); }
     void TearDown() override {
         bilder_.First();

