@@ -47,8 +47,8 @@ TEST_F(MainForm, WindowHasItsCaptionSizeTabsAndHeaders) {
     const char* headers[] = {
         "Dokumente scannen - Hier können Sie die Papierdokumente scannen oder Bilder hinzufügen",
         "Seiten sortieren - hier können Sie die Reihenfolge der Seiten anpassen",
-        "Einstellungen - hier können Sie die Papiergröße festlegen und die Anordnung der Bilder "
-        "bestimmen",
+        ("Einstellungen - hier können Sie die Papiergröße festlegen und die Anordnung der Bilder "
+         "bestimmen"),
         "PDF-Datei erzeugen - Hier können Sie nun die PDF-Datei erzeugen"};
     ASSERT_EQ(tabs->count(), 4);
     for (int i = 0; i < 4; ++i) {
