@@ -78,7 +78,7 @@ export XDG_DATA_HOME="$work/data" XDG_DATA_DIRS=/usr/share XDG_CONFIG_HOME="$wor
 mkdir -p "$XDG_DATA_HOME/mime/packages" "$XDG_CONFIG_HOME"
 cp "$mimexml" "$XDG_DATA_HOME/mime/packages/"
 update-mime-database "$XDG_DATA_HOME/mime"
-# xdg-mime outside any desktop session, as a file manager without its own MIME code asks.
+# xdg-mime outside any desktop environment, as a file manager without MIME code of its own asks.
 filetype() {
     env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION \
         -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID xdg-mime query filetype "$1"
