@@ -3,6 +3,7 @@
 #               build/samples.pdf
 #   make test   installs what is needed, builds and runs every test twice: a normal build and a
 #               build with AddressSanitizer + UndefinedBehaviorSanitizer (plus the fuzzing targets)
+#   make package  builds the Debian package build/release/quillory_VERSION_ARCH.deb
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -14,7 +15,7 @@ SAN_FUZZ := $(shell command -v clang++ >/dev/null 2>&1 && echo ON || echo OFF)
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: all deps build run test test-release test-asan clean
+.PHONY: all deps build run test test-release test-asan package clean
 
 all: build
 
@@ -41,6 +42,10 @@ test-asan: deps
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+package: build
+	cd $(BUILD)/release && cpack
+	@echo "Install it with: sudo apt install ./$$(ls $(BUILD)/release/quillory_*.deb)"
 
 clean:
 	rm -rf $(BUILD)

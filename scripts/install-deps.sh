@@ -14,6 +14,9 @@ PKGS=(
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec
+  # the installed files and the Debian package: icon rendering, their checkers, packaging
+  librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils
+  libfile-mimeinfo-perl man-db groff-base dpkg-dev file
 )
 
 missing=()

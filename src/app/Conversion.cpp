@@ -96,6 +96,21 @@ std::string outputRefusal(const std::vector<std::string>& args) {
     return {};
 }
 
+bool allArgumentsAreInputs(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return false;
+    }
+    // The last argument first: in an ordinary conversion it is a new file or a PDF.
+    std::error_code ec;
+    const std::string& last = args.back();
+    if (!fs::is_regular_file(last, ec) || looksLikePdf(last)) {
+        return false;
+    }
+    return std::all_of(args.rbegin(), args.rend(), [](const std::string& file) {
+        return looksLikeDocument(file) || DibFileFormat(file) != DIB_AUTO;
+    });
+}
+
 namespace {
 
 // Appends the pages of a document; false (reported) when it cannot be read.
@@ -132,20 +147,16 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
 
 } // namespace
 
-ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
-                               const ExportSettings& kept, const ExportCallbacks& callbacks) {
+ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
+                           ExportSettings& settings, const ExportCallbacks& callbacks) {
     ConversionResult result;
-    if (args.empty()) {
-        return result;
-    }
-    ExportSettings settings = kept;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
     // message, in that order. Documents are read in their turn on this thread.
-    const size_t inputs = args.size() - 1;
+    const size_t inputs = files.size();
     std::vector<bool> document(inputs);
     for (size_t k = 0; k < inputs; ++k) {
-        document[k] = looksLikeDocument(args[k]);
+        document[k] = looksLikeDocument(files[k]);
     }
     const size_t ahead = std::max<size_t>(1, std::thread::hardware_concurrency());
     std::deque<std::optional<std::future<dib>>> reading;
@@ -157,7 +168,7 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
                 reading.emplace_back(std::nullopt);
                 continue;
             }
-            const std::string& name = args[k];
+            const std::string& name = files[k];
             reading.emplace_back(std::async(std::launch::async, [name] {
                 dib d{};
                 OpenDib(d, name, DIB_AUTO);
@@ -172,15 +183,26 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
         bool added = false;
         if (slot) {
             dib picture = slot->get();
-            added = AddReadPicture(bilder, args[k], picture);
+            added = AddReadPicture(bilder, files[k], picture);
         } else {
-            added = addDocument(bilder, args[k], settings);
+            added = addDocument(bilder, files[k], settings);
         }
         ++(added ? result.picturesAdded : result.picturesFailed);
         if (callbacks.processEvents) {
             callbacks.processEvents();
         }
     }
+    return result;
+}
+
+ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
+                               const ExportSettings& kept, const ExportCallbacks& callbacks) {
+    if (args.empty()) {
+        return {};
+    }
+    ExportSettings settings = kept;
+    ConversionResult result = addInputs(
+        bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings, callbacks);
     const std::string& out = args.back();
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));

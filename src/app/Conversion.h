@@ -35,7 +35,19 @@ bool isDocumentName(const std::string& name);
 // document), judged by its content. The text names the file.
 std::string outputRefusal(const std::vector<std::string>& args);
 
+// True when every argument names an existing picture or document (judged by their bytes), so that
+// none is meant as an output: a file manager's "open with" passes such a list. The window then
+// adds them all as pages and writes nothing. False for no arguments. Cheap when the last argument
+// does not exist or is a PDF; otherwise every picture is read once to recognise it.
+bool allArgumentsAreInputs(const std::vector<std::string>& args);
+
 class TDynaArray;
+
+// Appends the pictures and the pages of the documents named by `files`, in order, to `bilder`
+// (records of type dib); `settings` takes the layout of each document read, so it ends with the
+// layout of the last one. Reported and counted as in runConversion; pdfWritten stays false.
+ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
+                           ExportSettings& settings, const ExportCallbacks& callbacks = {});
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`

@@ -323,6 +323,11 @@ void TMainForm::FormShow() {
         OpenFileNow(args_[0]);
         return;
     }
+    // A file manager's "open with" passes pictures and documents only: the last one is no output.
+    if (allArgumentsAreInputs(args_)) {
+        addArgumentsAsPages();
+        return;
+    }
     if (const std::string refusal = outputRefusal(args_); !refusal.empty()) {
         showError(refusal);
         conversionStatus_ = 1;
@@ -348,6 +353,23 @@ void TMainForm::FormShow() {
         return;
     }
     QCoreApplication::exit(conversionStatus_);
+}
+
+void TMainForm::addArgumentsAsPages() {
+    setBusy(true);
+    ExportCallbacks callbacks;
+    callbacks.processEvents = [this] {
+        showLastPage();
+        QCoreApplication::processEvents();
+    };
+    // Documents bring their layout, as opening one does.
+    MainFormSettings s = readControls();
+    addInputs(bilder, args_, s.exportSettings, callbacks);
+    applyToControls(s);
+    setBusy(false);
+    showLastPage();
+    PaintBox1Paint();
+    PaintBox2Paint();
 }
 
 bool TMainForm::FormCloseQuery() {

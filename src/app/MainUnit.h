@@ -222,6 +222,8 @@ class TMainForm : public QMainWindow {
     void rotate(bool left);
     // After an add: the new last page becomes the page shown.
     void showLastPage();
+    // A start with pictures and documents only: all of them become pages, nothing is written.
+    void addArgumentsAsPages();
 
     std::vector<std::string> args_;
     std::string settingsFile_;

@@ -1,10 +1,12 @@
-// quillory [picture... output.pdf]
+// quillory [option...] [--] [picture... output.pdf]
 //
-// Without arguments the window opens. With arguments, every argument but the last is added as a
-// page and all pages are written into the PDF file named by the last one, with the kept settings.
-// Without a display (no DISPLAY/WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen) the conversion
-// runs with no window at all and its messages go to standard error; the exit status is 0 only
-// when every picture was added and the PDF was written.
+// Without files the window opens. With files, every file but the last is added as a page and all
+// pages are written into the PDF file named by the last one, with the kept settings. Without a
+// display (no DISPLAY/WAYLAND_DISPLAY, or QT_QPA_PLATFORM=offscreen) the conversion runs with no
+// window at all and its messages go to standard error; the exit status is 0 only when every
+// picture was added and the PDF was written, 2 for a wrong command line. --help, -h and
+// --version print and exit before anything else; Qt's own options go to Qt alone.
+#include "app/CommandLine.h"
 #include "app/Conversion.h"
 #include "app/KeptSettings.h"
 #include "app/MainUnit.h"
@@ -74,19 +76,38 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (cl.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::Action::Version:
+        std::fputs(versionText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::Action::Error:
+        std::fprintf(stderr, "quillory: %s\nHilfe: quillory --help\n", cl.error.c_str());
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+    const std::vector<std::string>& args = cl.files;
+    // Qt sees the program name and its own options only, so it never takes a file for one of
+    // them. The vector outlives the application object, which keeps argc and argv.
+    std::vector<char*> qtArgv{argv[0]};
+    for (std::string& option : cl.qtOptions) {
+        qtArgv.push_back(option.data());
+    }
+    int qtArgc = static_cast<int>(qtArgv.size());
+    qtArgv.push_back(nullptr);
     if (!haveDisplay()) {
         if (args.empty()) {
             std::fprintf(stderr, "quillory: kein Bildschirm vorhanden.\n"
                                  "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
             return 2;
         }
-        return convertWithoutDisplay(argc, argv, args);
+        return convertWithoutDisplay(qtArgc, qtArgv.data(), args);
     }
-    // Qt takes its own options (-style, -platform, ...) out of argc/argv, so they are not taken
-    // for pictures.
-    QApplication app(argc, argv);
-    args.assign(argv + 1, argv + argc);
+    QApplication app(qtArgc, qtArgv.data());
     TMainForm form(args, qly::settingsFilePath());
     form.show();
     const int rc = app.exec();

@@ -34,10 +34,10 @@ enum DibFormat : int32_t {
     DIB_TGA = 12,
     DIB_TIF = 13,
     DIB_JP2 = 14,
-    DIB_PNG = 15, // PNG, read and written
-    DIB_PNM = 16, // PBM/PGM/PPM (binary and ASCII), read and written (binary)
+    DIB_PNG = 15,  // PNG, read and written
+    DIB_PNM = 16,  // PBM/PGM/PPM (binary and ASCII), read and written (binary)
     DIB_WEBP = 17, // WebP, read only
-    DIB_J2K = 18, // raw JPEG 2000 code stream, read and written
+    DIB_J2K = 18,  // raw JPEG 2000 code stream, read and written
 };
 
 // Fills `out` with a new bitmap of width x height at `bits` per pixel (1, 4, 8, 16, 24 or 32), all
@@ -63,6 +63,10 @@ void setpixel(const dib& d, int32_t x, int32_t y, uint32_t value);
 void OpenDib(dib& out, const std::string& fileName, int32_t format, void* wnd = nullptr);
 // The same from bytes in memory (used by tests and the fuzzing targets).
 void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format);
+// The format code a read with format code 0 takes the file for, judged by its bytes as OpenDib
+// judges them (never by its name), without decoding it; DIB_AUTO (0) when no reader recognises
+// it, or it is not a regular file or cannot be read.
+int32_t DibFileFormat(const std::string& fileName);
 
 // Writes a picture file in the given format; returns 1 on success and 0 on failure (then
 // DibLastError tells why). The file is written completely or not at all.

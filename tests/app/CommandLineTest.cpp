@@ -28,6 +28,13 @@ class CommandLine : public ::testing::Test {
     CommandResult quillory(const std::string& arguments) {
         return pdftest::run(command(arguments));
     }
+    // What the program prints on standard output alone, and on standard error alone.
+    CommandResult standardOutput(const std::string& arguments) {
+        return pdftest::run("(" + command(arguments) + " 2>/dev/null)");
+    }
+    CommandResult standardError(const std::string& arguments) {
+        return pdftest::run("(" + command(arguments) + " >/dev/null)");
+    }
     std::string picture(const std::string& name, int w, int h, int bits, int format) {
         qlytest::OwnedDib d;
         qlytest::makePattern(d, w, h, bits, uint32_t(w + h));
@@ -270,6 +277,67 @@ TEST_F(CommandLine, AnOutputThatIsAnInputOrAnotherKindOfFileIsRefused) {
     const std::string pdf = dir_.file("old.pdf");
     ASSERT_EQ(quillory(photo + " '" + pdf + "'").status, 0);
     EXPECT_EQ(quillory(photo + " '" + pdf + "'").status, 0);
+}
+
+TEST_F(CommandLine, HelpAndVersionArePrintedAndEndTheRunWithoutTouchingAnything) {
+    const std::string pdf = dir_.file("out.pdf");
+    const std::string pic = picture("a.bmp", 40, 30, 24, 3);
+    for (const std::string& args :
+         {std::string("--help"), std::string("-h"), pic + " --help '" + pdf + "'"}) {
+        const CommandResult out = standardOutput(args);
+        EXPECT_EQ(out.status, 0) << args;
+        EXPECT_EQ(out.output.rfind("Aufruf: quillory [OPTION...] [--] [BILD...] AUSGABE\n", 0), 0u)
+            << out.output;
+        for (const char* line : {"-h, --help", "--version", "quillory.ini", "Rückgabewert"}) {
+            EXPECT_NE(out.output.find(line), std::string::npos) << line;
+        }
+        EXPECT_EQ(standardError(args).output, "") << args;
+    }
+    const CommandResult version = standardOutput("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "quillory 1.7\n");
+    // Nothing was converted, and the settings were neither read nor written.
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "config" / "quillory.ini"));
+}
+
+TEST_F(CommandLine, AnUnknownOptionIsAnErrorWithStatusTwo) {
+    const std::string pdf = dir_.file("out.pdf");
+    const std::string pic = picture("a.bmp", 40, 30, 24, 3);
+    const CommandResult r = quillory("-x " + pic + " '" + pdf + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.output, "quillory: unbekannte Option -x\nHilfe: quillory --help\n");
+    EXPECT_EQ(standardOutput("-x " + pic + " '" + pdf + "'").output, "");
+    // A Qt option without its value is no better.
+    const CommandResult style = quillory(pic + " '" + pdf + "' -style");
+    EXPECT_EQ(style.status, 2);
+    EXPECT_NE(style.output.find("Option -style braucht einen Wert"), std::string::npos)
+        << style.output;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "config" / "quillory.ini"));
+}
+
+TEST_F(CommandLine, DoubleDashLetsAFileStartWithADashAndQtOptionsAreNotFiles) {
+    qlytest::OwnedDib d;
+    qlytest::makePattern(d, 40, 30, 24, 5);
+    ASSERT_EQ(SaveDib(*d, dir_.file("-cover.bmp"), DIB_BMP), 1);
+    const std::string in = "cd '" + dir_.path().string() + "' && ";
+    // Without "--" the name is taken for an option.
+    CommandResult r = pdftest::run(in + command("-cover.bmp book.pdf"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("unbekannte Option -cover.bmp"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("book.pdf")));
+    r = pdftest::run(in + command("-- -cover.bmp book.pdf"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("1 Seite(n) nach book.pdf"), std::string::npos) << r.output;
+    const auto images = pdftest::pdfimagesList(dir_.file("book.pdf"));
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].width, 40);
+    // Qt's options and their values, wherever they stand, are not pages.
+    const std::string pdf = dir_.file("styled.pdf");
+    r = quillory("-style fusion '" + dir_.file("-cover.bmp") + "' -reverse '" + pdf + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(pdftest::pdfimagesList(pdf).size(), 1u);
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 #include <new>
+#include <system_error>
 
 namespace qly::img {
 namespace {
@@ -104,7 +106,9 @@ std::string utf8(const std::u16string& s) {
 
 } // namespace
 
-const std::vector<Codec>& allCodecs() { return codecTable(); }
+const std::vector<Codec>& allCodecs() {
+    return codecTable();
+}
 
 const Codec* codecForCode(int32_t code) {
     for (const Codec& c : codecTable()) {
@@ -145,6 +149,22 @@ void OpenDib(dib& out, const std::string& fileName, int32_t format, void* /*wnd*
 
 void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format) {
     decode(out, data, size, format);
+}
+
+int32_t DibFileFormat(const std::string& fileName) {
+    std::error_code ec;
+    // A FIFO would block the read, a device may never end.
+    if (!std::filesystem::is_regular_file(fileName, ec)) {
+        return DIB_AUTO;
+    }
+    try {
+        const std::vector<uint8_t> data = readWholeFile(fileName);
+        const Codec* codec = detectCodec(data.data(), data.size());
+        return codec != nullptr ? codec->code : DIB_AUTO;
+    } catch (const DibError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return DIB_AUTO;
 }
 
 bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
@@ -194,12 +214,22 @@ int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void*
     return 1;
 }
 
-std::string DibLastError() { return utf8(gLastError); }
+std::string DibLastError() {
+    return utf8(gLastError);
+}
 
-void SetJPEGQual(int32_t quality) { gJpegQuality = std::clamp(quality, 1, 100); }
-void SetJPEG2000Qual(int32_t quality) { gJpeg2000Quality = std::clamp(quality, 1, 10000); }
-int32_t GetJPEGQual() { return gJpegQuality; }
-int32_t GetJPEG2000Qual() { return gJpeg2000Quality; }
+void SetJPEGQual(int32_t quality) {
+    gJpegQuality = std::clamp(quality, 1, 100);
+}
+void SetJPEG2000Qual(int32_t quality) {
+    gJpeg2000Quality = std::clamp(quality, 1, 10000);
+}
+int32_t GetJPEGQual() {
+    return gJpegQuality;
+}
+int32_t GetJPEG2000Qual() {
+    return gJpeg2000Quality;
+}
 
 const char* GetDIBOpenFilter() {
     static const std::string filter = [] {

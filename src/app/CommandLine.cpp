@@ -1,0 +1,113 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace {
+
+// Qt's own command-line options (QGuiApplication, QApplication, the xcb platform): those that
+// take the next argument as their value, and those that stand alone. Qt accepts each with one or
+// two dashes.
+constexpr std::array<std::string_view, 16> kQtOptionsWithValue = {
+    "platform",        "platformpluginpath",
+    "platformtheme",   "plugin",
+    "qwindowgeometry", "qwindowtitle",
+    "qwindowicon",     "geometry",
+    "title",           "icon",
+    "display",         "name",
+    "visual",          "style",
+    "stylesheet",      "session"};
+constexpr std::array<std::string_view, 5> kQtFlags = {"reverse", "nograb", "dograb", "widgetcount",
+                                                      "testability"};
+// Options Qt also takes in the form -option=value.
+constexpr std::array<std::string_view, 3> kQtOptionsWithEquals = {"style", "stylesheet",
+                                                                  "qmljsdebugger"};
+
+template <size_t N> bool contains(const std::array<std::string_view, N>& list, std::string_view s) {
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine cl;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            cl.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            cl.action = CommandLine::Action::Help;
+            return cl;
+        }
+        if (arg == "--version") {
+            cl.action = CommandLine::Action::Version;
+            return cl;
+        }
+        // Qt reads "--style" as "-style".
+        const std::string_view name = std::string_view(arg).substr(arg[1] == '-' ? 2 : 1);
+        const size_t equals = name.find('=');
+        if (equals != std::string_view::npos &&
+            contains(kQtOptionsWithEquals, name.substr(0, equals))) {
+            cl.qtOptions.push_back(arg);
+            continue;
+        }
+        if (contains(kQtFlags, name)) {
+            cl.qtOptions.push_back(arg);
+            continue;
+        }
+        if (contains(kQtOptionsWithValue, name)) {
+            if (i + 1 == args.size()) {
+                cl.action = CommandLine::Action::Error;
+                cl.error = "Option " + arg + " braucht einen Wert";
+                return cl;
+            }
+            cl.qtOptions.push_back(arg);
+            cl.qtOptions.push_back(args[++i]);
+            continue;
+        }
+        cl.action = CommandLine::Action::Error;
+        cl.error = "unbekannte Option " + arg;
+        return cl;
+    }
+    return cl;
+}
+
+std::string usageText() {
+    return "Aufruf: quillory [OPTION...] [--] [BILD...] AUSGABE\n"
+           "   oder: quillory [OPTION...] [--] [BILD|DOKUMENT...]\n"
+           "\n"
+           "Ohne Dateien öffnet sich das Programmfenster. Sonst wird jede Datei bis auf die\n"
+           "letzte als Seite hinzugefügt (ein Quillory Dokument mit allen seinen Seiten), und\n"
+           "alle Seiten werden in die letzte Datei geschrieben: als Quillory Dokument, wenn ihr\n"
+           "Name auf .qly endet, sonst als PDF-Datei. Mit nur einer Datei entsteht eine\n"
+           "PDF-Datei mit einer leeren Seite. Eine vorhandene Ausgabedatei wird nur ersetzt,\n"
+           "wenn sie eine PDF-Datei (bei .qly ein Quillory Dokument) und keine der Eingaben ist.\n"
+           "\n"
+           "Mit Bildschirm: Sind alle Dateien vorhandene Bilder oder Quillory Dokumente, öffnet\n"
+           "das Fenster sie als Seiten, und nichts wird geschrieben. Ohne Bildschirm läuft die\n"
+           "Umwandlung ohne Fenster, und die Meldungen gehen auf die Standardfehlerausgabe.\n"
+           "\n"
+           "Optionen:\n"
+           "  -h, --help     diese Hilfe anzeigen und beenden\n"
+           "      --version  die Version anzeigen und beenden\n"
+           "  --             Ende der Optionen: jedes weitere Argument ist eine Datei\n"
+           "Die Optionen von Qt (-style, -platform, ...) gelten für das Fenster.\n"
+           "\n"
+           "Einstellungen: $XDG_CONFIG_HOME/quillory.ini (sonst ~/.config/quillory.ini)\n"
+           "\n"
+           "Rückgabewert: 0, wenn alle Bilder hinzugefügt und die Ausgabe geschrieben wurde;\n"
+           "1, wenn ein Bild nicht gelesen oder die Ausgabe nicht geschrieben werden konnte;\n"
+           "2 bei einem falschen Aufruf.\n";
+}
+
+std::string versionText() {
+    return "quillory " QLY_VERSION "\n";
+}
