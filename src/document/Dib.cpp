@@ -3,9 +3,15 @@
 #include "document/DynaArray.h"
 #include "platform/GrafikRW3.h"
 
-int32_t dibwidth(const dib& d) { return d.pmi != nullptr ? d.pmi->bmiHeader.biWidth : 0; }
-int32_t dibheight(const dib& d) { return d.pmi != nullptr ? d.pmi->bmiHeader.biHeight : 0; }
-int32_t dibbits(const dib& d) { return d.pmi != nullptr ? d.pmi->bmiHeader.biBitCount : 0; }
+int32_t dibwidth(const dib& d) {
+    return d.pmi != nullptr ? d.pmi->bmiHeader.biWidth : 0;
+}
+int32_t dibheight(const dib& d) {
+    return d.pmi != nullptr ? d.pmi->bmiHeader.biHeight : 0;
+}
+int32_t dibbits(const dib& d) {
+    return d.pmi != nullptr ? d.pmi->bmiHeader.biBitCount : 0;
+}
 
 int64_t dibcolors(const dib& d) {
     const int32_t bits = dibbits(d);

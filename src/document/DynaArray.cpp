@@ -141,7 +141,8 @@ void* TDynaArray::Insert(int32_t nr) {
         return nullptr;
     }
     uint8_t* record = poi + static_cast<size_t>(nr) * size;
-    std::memmove(record + size, record, static_cast<size_t>(count - static_cast<uint32_t>(nr) - 1) * size);
+    std::memmove(record + size, record,
+                 static_cast<size_t>(count - static_cast<uint32_t>(nr) - 1) * size);
     std::memset(record, 0, size);
     setCurrent(nr);
     return aobj;

@@ -67,7 +67,7 @@ bool readFile(const fs::path& name, std::vector<uint8_t>& out) {
 // A scratch folder of its own inside the process's private temporary folder, removed when it
 // goes out of scope (and with the private folder at exit in any case).
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         const std::string folder = qly::tempFolder();
         std::string pattern = folder + "jbig2-XXXXXX";
@@ -82,7 +82,7 @@ public:
     }
     fs::path file(const char* name) const { return path_ / name; }
 
-private:
+  private:
     fs::path path_;
 };
 

@@ -12,12 +12,16 @@ namespace qlytest {
 
 inline std::vector<void*> gFreed;
 
-inline void* plainAlloc(size_t n) { return std::calloc(1, n); }
+inline void* plainAlloc(size_t n) {
+    return std::calloc(1, n);
+}
 inline void recordingFree(void* p) {
     gFreed.push_back(p);
     std::free(p);
 }
-inline void* noMemory(size_t) { return nullptr; }
+inline void* noMemory(size_t) {
+    return nullptr;
+}
 
 inline const qly::HeapAllocator kRecording{plainAlloc, recordingFree};
 inline const qly::HeapAllocator kNoMemory{noMemory, recordingFree};

@@ -3,9 +3,9 @@
 #include "common/TestDib.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
+#include "pdf/PdfTestUtil.h"
 #include "platform/Messages.h"
 #include "platform/Random.h"
-#include "pdf/PdfTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,8 @@ using qlytest::TempDir;
 
 namespace {
 
-
 class Export : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = qly::setMessageSink(&sink_);
         qly::RandSeed(1);

@@ -28,7 +28,7 @@ TEST(BatchNames, CounterIsPaddedToFourDigitsAndTheExtensionReplaced) {
 }
 
 class Layout : public ::testing::Test {
-protected:
+  protected:
     PagePlacement lay(int W, int H, int Wmax = 1, int Hmax = 1) {
         return layoutPage(s, pw, ph, W, H, Wmax, Hmax);
     }

@@ -31,7 +31,9 @@ using qlytest::writeFile;
 
 using qlytest::CommandResult;
 using qlytest::run;
-inline std::string quote(const std::string& s) { return qlytest::quoted(s); }
+inline std::string quote(const std::string& s) {
+    return qlytest::quoted(s);
+}
 
 // qpdf's structural check: no errors and no warnings.
 inline void expectQpdfClean(const std::string& pdf) {

@@ -61,11 +61,10 @@ TEST(SettingsStore, WritesSectionsAndReadsThemBack) {
     std::string error;
     EXPECT_TRUE(store.read("TMainForm", values, error)); // no file yet: no values, no error
     EXPECT_TRUE(values.empty());
-    ASSERT_TRUE(store.write("TMainForm",
-                            {{"BreitEd_Value", "148"},
-                             {"ZentCheck_Checked", "True"},
-                             {"NormPos", "10,20,744,494"}},
-                            error))
+    ASSERT_TRUE(store.write(
+        "TMainForm",
+        {{"BreitEd_Value", "148"}, {"ZentCheck_Checked", "True"}, {"NormPos", "10,20,744,494"}},
+        error))
         << error;
     ASSERT_TRUE(store.write("TPrintForm", {{"ShowCmd", "1"}}, error)) << error;
     const std::string text = slurp(file);

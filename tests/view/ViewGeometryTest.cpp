@@ -44,10 +44,19 @@ TEST(ViewGeometry, HitTestTakesFrameBoundsAndLeavesGaps) {
     };
     // Four columns, six pages: the second row holds pages 4 and 5 (0-based).
     const Case cases[] = {
-        {2, 2, 0},     {88, 108, 0},  {1, 50, -1},  {89, 50, -1},  {91, 50, -1},   {92, 50, 1},
-        {50, 1, -1},   {50, 109, -1}, {50, 112, 4}, {100, 112, 5}, {182, 112, -1}, // page 7 does
-                                                                                   // not exist
-        {362, 50, -1}, // beyond the last column
+        {2, 2, 0},
+        {88, 108, 0},
+        {1, 50, -1},
+        {89, 50, -1},
+        {91, 50, -1},
+        {92, 50, 1},
+        {50, 1, -1},
+        {50, 109, -1},
+        {50, 112, 4},
+        {100, 112, 5},
+        {182, 112, -1}, // page 7 does
+                        // not exist
+        {362, 50, -1},  // beyond the last column
     };
     for (const Case& c : cases) {
         EXPECT_EQ(cellAt(c.x, c.y, 4, 6), c.page) << c.x << "," << c.y;
