@@ -138,20 +138,11 @@ void restoreKeptValues(MainFormSettings& s, const std::map<std::string, std::str
 }
 
 bool loadMainFormSettings(MainFormSettings& s, const std::string& fileName, std::string& error) {
-    std::map<std::string, std::string> values;
-    if (!qly::SettingsStore(fileName).read(kMainFormSection, values, error)) {
-        return false;
-    }
-    std::vector<std::string> unreadable;
-    restoreKeptValues(s, values, unreadable);
-    if (!unreadable.empty()) {
-        error = "In der Einstellungsdatei " + fileName + " sind Werte unlesbar:";
-        for (const std::string& name : unreadable) {
-            error += " " + name;
-        }
-        return false;
-    }
-    return true;
+    return qly::restoreSection(
+        fileName, kMainFormSection,
+        [&s](const std::map<std::string, std::string>& values,
+             std::vector<std::string>& unreadable) { restoreKeptValues(s, values, unreadable); },
+        error);
 }
 
 bool saveMainFormSettings(const MainFormSettings& s, const std::string& fileName,

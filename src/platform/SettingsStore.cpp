@@ -128,6 +128,26 @@ bool readPlacementValues(const std::map<std::string, std::string>& values, Windo
     return ok;
 }
 
+bool restoreSection(const std::string& fileName, const std::string& section,
+                    const std::function<void(const std::map<std::string, std::string>&,
+                                             std::vector<std::string>&)>& restore,
+                    std::string& error) {
+    std::map<std::string, std::string> values;
+    if (!SettingsStore(fileName).read(section, values, error)) {
+        return false;
+    }
+    std::vector<std::string> unreadable;
+    restore(values, unreadable);
+    if (unreadable.empty()) {
+        return true;
+    }
+    error = "In der Einstellungsdatei " + fileName + " sind Werte unlesbar:";
+    for (const std::string& name : unreadable) {
+        error += " " + name;
+    }
+    return false;
+}
+
 std::string settingsFilePath() {
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {

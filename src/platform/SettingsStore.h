@@ -4,6 +4,7 @@
 // are text in fixed forms: numbers in general format with "." as decimal separator whatever the
 // locale, Booleans as "True"/"False".
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -33,6 +34,14 @@ void appendPlacementValues(const WindowPlacement& p, SettingsValues& out);
 // Reads those of the placement values that are present in `values`. When one of them cannot be
 // read, `p` is left unchanged and the result is false.
 bool readPlacementValues(const std::map<std::string, std::string>& values, WindowPlacement& p);
+
+// Reads `section` of the settings file `fileName` and hands its values to `restore`, which adds
+// the names of the values it cannot read to its second argument. False when the file cannot be
+// read or some value was unreadable, with the reason (naming the values) in `error`.
+bool restoreSection(const std::string& fileName, const std::string& section,
+                    const std::function<void(const std::map<std::string, std::string>&,
+                                             std::vector<std::string>&)>& restore,
+                    std::string& error);
 
 // $XDG_CONFIG_HOME/<executable name>.ini (~/.config when XDG_CONFIG_HOME is unset or relative).
 std::string settingsFilePath();

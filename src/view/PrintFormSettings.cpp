@@ -55,20 +55,13 @@ void restorePrintFormValues(PrintFormSettings& s, const std::map<std::string, st
 }
 
 bool loadPrintFormSettings(PrintFormSettings& s, const std::string& fileName, std::string& error) {
-    std::map<std::string, std::string> values;
-    if (!qly::SettingsStore(fileName).read(kPrintFormSection, values, error)) {
-        return false;
-    }
-    std::vector<std::string> unreadable;
-    restorePrintFormValues(s, values, unreadable);
-    if (!unreadable.empty()) {
-        error = "In der Einstellungsdatei " + fileName + " sind Werte unlesbar:";
-        for (const std::string& name : unreadable) {
-            error += " " + name;
-        }
-        return false;
-    }
-    return true;
+    return qly::restoreSection(
+        fileName, kPrintFormSection,
+        [&s](const std::map<std::string, std::string>& values,
+             std::vector<std::string>& unreadable) {
+            restorePrintFormValues(s, values, unreadable);
+        },
+        error);
 }
 
 bool savePrintFormSettings(const PrintFormSettings& s, const std::string& fileName,
