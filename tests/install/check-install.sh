@@ -15,8 +15,8 @@ fail() {
     failures=$((failures + 1))
 }
 
-DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log"
-usr="$work/root/usr"
+DESTDIR="$work/staged" cmake --install "$build" --prefix /usr >"$work/install.log"
+usr="$work/staged/usr"
 for f in bin/quillory \
     share/applications/quillory.desktop \
     share/icons/hicolor/scalable/apps/quillory.svg \
@@ -32,7 +32,7 @@ for f in bin/quillory \
 done
 [ -x "$usr/bin/quillory" ] || fail "quillory is not executable"
 # Nothing lands outside the prefix.
-outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
+outside=$(cd "$work/staged" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ -z "$outside" ] || fail "installed outside the prefix: $outside"
 # A prefix of the user's choice is honoured as well.
 DESTDIR="$work/other" cmake --install "$build" --prefix /opt/quillory >/dev/null

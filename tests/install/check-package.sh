@@ -56,9 +56,9 @@ outside=$(awk '{print $6}' "$work/contents" | grep -v '^\./usr/' | grep -vx '\./
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 
 # The program in the package is stripped and runs.
-dpkg-deb --extract "$deb" "$work/root"
-file -b "$work/root/usr/bin/quillory" | grep -q ", stripped" || fail "quillory is not stripped"
-version=$("$work/root/usr/bin/quillory" --version)
+dpkg-deb --extract "$deb" "$work/staged"
+file -b "$work/staged/usr/bin/quillory" | grep -q ", stripped" || fail "quillory is not stripped"
+version=$("$work/staged/usr/bin/quillory" --version)
 [ "$version" = "quillory 1.7" ] || fail "the packaged quillory says $version"
 
 # apt can install it with what it depends on (a simulation: nothing is changed).
