@@ -148,7 +148,8 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
 } // namespace
 
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
-                           ExportSettings& settings, const ExportCallbacks& callbacks) {
+                           ExportSettings& settings, const ExportCallbacks& callbacks,
+                           ExportPipeline* pipeline) {
     ConversionResult result;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
@@ -181,6 +182,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
         std::optional<std::future<dib>> slot = std::move(reading.front());
         reading.pop_front();
         bool added = false;
+        const uint32_t before = bilder.count;
         if (slot) {
             dib picture = slot->get();
             added = AddReadPicture(bilder, files[k], picture);
@@ -188,6 +190,9 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
             added = addDocument(bilder, files[k], settings);
         }
         ++(added ? result.picturesAdded : result.picturesFailed);
+        for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
+            pipeline->precode(bilder, page);
+        }
         if (callbacks.processEvents) {
             callbacks.processEvents();
         }
@@ -201,9 +206,16 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
         return {};
     }
     ExportSettings settings = kept;
-    ConversionResult result = addInputs(
-        bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings, callbacks);
     const std::string& out = args.back();
+    // Pages start coding while the later inputs are read; a document written as .qly needs no
+    // coding.
+    std::optional<ExportPipeline> pipeline;
+    if (!isDocumentName(out)) {
+        pipeline.emplace(settings);
+    }
+    ConversionResult result =
+        addInputs(bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings,
+                  callbacks, pipeline ? &*pipeline : nullptr);
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {
@@ -214,7 +226,8 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
         return result;
     }
     try {
-        const ExportOutcome outcome = CreateThePDF(bilder, settings, out, false, callbacks);
+        const ExportOutcome outcome =
+            CreateThePDF(bilder, settings, out, false, callbacks, pipeline ? &*pipeline : nullptr);
         result.pdfWritten = outcome.written;
     } catch (const qly::IoError& e) {
         result.writeError = e.what();

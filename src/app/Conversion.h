@@ -45,16 +45,19 @@ class TDynaArray;
 
 // Appends the pictures and the pages of the documents named by `files`, in order, to `bilder`
 // (records of type dib); `settings` takes the layout of each document read, so it ends with the
-// layout of the last one. Reported and counted as in runConversion; pdfWritten stays false.
+// layout of the last one. Reported and counted as in runConversion; pdfWritten stays false. With
+// a pipeline, each page starts coding as soon as it is added, while the next inputs are read.
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
-                           ExportSettings& settings, const ExportCallbacks& callbacks = {});
+                           ExportSettings& settings, const ExportCallbacks& callbacks = {},
+                           ExportPipeline* pipeline = nullptr);
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
 // is written, laid out by `settings` with the layout of the last document read. A document that
 // cannot be read is reported like an unreadable picture and counts as one. Messages go through
 // the message sink; a write error of the PDF writer is caught and returned in writeError (the
-// writer has removed the incomplete file). The pages stay in `bilder`. `callbacks` are the
+// writer has removed the incomplete file). The pages stay in `bilder`. The pictures are coded
+// for the PDF while the later inputs are still being read. `callbacks` are the
 // export's; processEvents is also called after each input is added. The caller checks
 // outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,

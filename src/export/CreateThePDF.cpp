@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -19,45 +20,100 @@ int32_t truncSetting(double v, int32_t lo, int32_t hi) {
     return static_cast<int32_t>(std::clamp(std::trunc(v), double(lo), double(hi)));
 }
 
-// The writer draws 1-bit, palette and true-colour pictures; a 16-bit (5-5-5) picture would be
-// left out silently, so it is handed over as a 24-bit copy. Returns false when there is no
-// memory for the copy.
-bool trueColourCopy(const dib& src, dib& copy) {
-    const int32_t w = dibwidth(src);
-    const int32_t h = dibheight(src);
-    newdib(copy, w, h, 24, nullptr, 0);
-    if (copy.poi == nullptr) {
+// Finished pictures wait in memory up to this many bytes in all, on disk beyond.
+constexpr size_t kCodedInMemory = size_t{64} << 20;
+
+// Pictures the coders take; the writer leaves any other out.
+bool codable(const dib& d) {
+    if (d.poi == nullptr || d.pmi == nullptr || dibwidth(d) <= 0 || dibheight(d) <= 0) {
         return false;
     }
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) {
-            const uint32_t v = getpixel(src, x, y);
-            const uint32_t r = ((v >> 10) & 0x1f) * 255 / 31;
-            const uint32_t g = ((v >> 5) & 0x1f) * 255 / 31;
-            const uint32_t b = (v & 0x1f) * 255 / 31;
-            setpixel(copy, x, y, b | g << 8 | r << 16);
-        }
-    }
-    return true;
+    const int32_t bits = dibbits(d);
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
 } // namespace
 
+qly::ImageCodingParams exportCodingParams(const ExportSettings& s) {
+    qly::ImageCodingParams p;
+    p.jbig2 = true;
+    p.jpeg2000 = s.JPEG2000;
+    p.jpegQuality = truncSetting(s.JpegEd, 1, 100);
+    p.jpeg2000Quality = truncSetting(s.Jpeg2000ED * 100, 1, 10000);
+    return p;
+}
+
+ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers)
+    : params_(exportCodingParams(settings)),
+      pool_(std::make_shared<qly::ImageCodingPool>(workers, kCodedInMemory)) {}
+
+ExportPipeline::~ExportPipeline() {
+    cancelFrom(0);
+}
+
+void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
+    if (k >= bilder.count) {
+        return;
+    }
+    if (k >= jobs_.size()) {
+        jobs_.resize(size_t(k) + 1);
+    }
+    const dib& d = *static_cast<const dib*>(bilder.GetObject(k));
+    if (jobs_[k] == nullptr && codable(d)) {
+        jobs_[k] = pool_->codeBorrowed(d, params_);
+    }
+}
+
+std::shared_ptr<qly::ImageCodingJob> ExportPipeline::takeJob(uint32_t k,
+                                                             const qly::ImageCodingParams& p) {
+    if (k >= jobs_.size() || jobs_[k] == nullptr) {
+        return nullptr;
+    }
+    std::shared_ptr<qly::ImageCodingJob> job = std::move(jobs_[k]);
+    if (!(p == params_)) {
+        pool_->cancel(*job);
+        return nullptr;
+    }
+    return job;
+}
+
+void ExportPipeline::cancelFrom(uint32_t first) noexcept {
+    for (size_t k = first; k < jobs_.size(); ++k) {
+        if (jobs_[k] != nullptr) {
+            pool_->cancel(*jobs_[k]);
+            jobs_[k].reset();
+        }
+    }
+}
+
 ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const std::string& fname,
-                           bool batchmode, const ExportCallbacks& cb) {
+                           bool batchmode, const ExportCallbacks& cb, ExportPipeline* pipeline) {
     ExportOutcome outcome;
     auto progress = [&](int p) {
         if (cb.progress) {
             cb.progress(p);
         }
     };
-    SetJPEGQual(truncSetting(s.JpegEd, 1, 100));
-    SetJPEG2000Qual(truncSetting(s.Jpeg2000ED * 100, 1, 10000));
+    // A pipeline started with other coding settings is not used.
+    std::optional<ExportPipeline> own;
+    if (pipeline == nullptr || !(pipeline->params() == exportCodingParams(s))) {
+        pipeline = &own.emplace(s);
+    }
+    // Whatever was started and not placed is dropped on every way out, before the caller may
+    // change its pages again.
+    struct Cancel {
+        ExportPipeline* p;
+        ~Cancel() { p->cancelFrom(0); }
+    } cancelUnused{pipeline};
 
     TPDFCanvas canvas;
+    canvas.setCodingPool(pipeline->pool());
     canvas.usejpeg2000 = s.JPEG2000;
     canvas.usejbig2 = true;
     canvas.usetempfileforimages = true;
+    canvas.jpegquality = pipeline->params().jpegQuality;
+    canvas.jpeg2000quality = pipeline->params().jpeg2000Quality;
+    const qly::ImageCodingParams params = canvas.codingParams();
     canvas.PageWidth = mmToPoints(s.BreitEd);
     canvas.PageHeight = mmToPoints(s.HochEd);
 
@@ -81,7 +137,13 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         hmax = std::max(hmax, dibheight(d));
     }
 
+    // Pictures are handed to the pool a few pages ahead of the page being written.
+    const uint32_t ahead = 2 * std::max(1u, pipeline->pool()->workers());
+    uint32_t started = 0;
     for (uint32_t i = 1; i <= n; ++i) {
+        for (; started < n && started < i - 1 + ahead; ++started) {
+            pipeline->precode(bilder, started);
+        }
         progress(static_cast<int>(uint64_t{i} * 100 / n));
         if (cb.processEvents) {
             cb.processEvents();
@@ -108,18 +170,20 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         const int32_t H = dibheight(picture);
         const PagePlacement p =
             layoutPage(s, canvas.PageWidth, canvas.PageHeight, W, H, wmax, hmax);
-        if (p.drawn && dibbits(picture) == 16) {
-            dib copy{};
-            if (trueColourCopy(picture, copy)) {
-                canvas.DrawDIB(p.x, p.y, p.w, p.h, copy, 0, 0, W, H);
-                deldib(copy);
-            }
+        std::shared_ptr<qly::ImageCodingJob> job = pipeline->takeJob(i - 1, params);
+        if (p.drawn && job != nullptr) {
+            canvas.DrawCodedImage(p.x, p.y, p.w, p.h, std::move(job));
         } else if (p.drawn) {
-            canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H);
-        } else if (p.noRoom) {
-            ++outcome.pagesWithoutRoom;
-        } else if (p.emptyPicture) {
-            ++outcome.emptyPictures;
+            canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H); // left out unless codable
+        } else {
+            if (job != nullptr) {
+                pipeline->pool()->cancel(*job);
+            }
+            if (p.noRoom) {
+                ++outcome.pagesWithoutRoom;
+            } else if (p.emptyPicture) {
+                ++outcome.emptyPictures;
+            }
         }
     }
     progress(0);
@@ -127,11 +191,11 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     outcome.files.push_back(name);
     outcome.written = true;
     if (outcome.pagesWithoutRoom > 0) {
-        qly::messageSink().showMessage(
-            "",
-            "Die Ränder lassen keinen Platz für die Bilder: " +
-                std::to_string(outcome.pagesWithoutRoom) + " Seite(n) blieben leer.",
-            qly::MessageIcon::Warning);
+        qly::messageSink().showMessage("",
+                                       "Die Ränder lassen keinen Platz für die Bilder: " +
+                                           std::to_string(outcome.pagesWithoutRoom) +
+                                           " Seite(n) blieben leer.",
+                                       qly::MessageIcon::Warning);
     }
     if (outcome.emptyPictures > 0) {
         qly::messageSink().showMessage("",

@@ -3,12 +3,49 @@
 // by the export settings, written into one file or into one file per page.
 
 #include "export/PageLayout.h"
+#include "pdf/ImageCoding.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class TDynaArray;
+
+// How the export codes the pictures of the pages: the coding settings of the export settings.
+qly::ImageCodingParams exportCodingParams(const ExportSettings& settings);
+
+// Coding that starts before the export: pages are handed to the pool as soon as they are in the
+// page array (the command-line conversion codes the pictures read so far while it reads the
+// next), and the export places what was coded instead of coding those pages again. The pages
+// must stay unchanged in the page array until the export has ended or the pipeline is gone.
+class ExportPipeline {
+  public:
+    // A pool of `workers` threads (one per core by default) whose finished results wait in memory
+    // up to 64 MB in all, and on disk beyond.
+    explicit ExportPipeline(const ExportSettings& settings,
+                            unsigned workers = qly::ImageCodingPool::defaultWorkers());
+    // Cancels the coding nobody used.
+    ~ExportPipeline();
+    ExportPipeline(const ExportPipeline&) = delete;
+    ExportPipeline& operator=(const ExportPipeline&) = delete;
+
+    // Starts coding page k of `bilder` unless it is coded already or cannot be (16-bit pictures
+    // and pictures without pixels are left to the export).
+    void precode(TDynaArray& bilder, uint32_t k);
+    // The job of page k when it was started with `params`, handed over (null otherwise).
+    std::shared_ptr<qly::ImageCodingJob> takeJob(uint32_t k, const qly::ImageCodingParams& params);
+    // Cancels the jobs of pages from `first` on that were not handed over.
+    void cancelFrom(uint32_t first) noexcept;
+
+    const std::shared_ptr<qly::ImageCodingPool>& pool() const { return pool_; }
+    const qly::ImageCodingParams& params() const { return params_; }
+
+  private:
+    qly::ImageCodingParams params_;
+    std::shared_ptr<qly::ImageCodingPool> pool_;
+    std::vector<std::shared_ptr<qly::ImageCodingJob>> jobs_; // index: page
+};
 
 // What the export reports to the window while it runs.
 struct ExportCallbacks {
@@ -32,8 +69,11 @@ struct ExportOutcome {
 };
 
 // Writes the pages of `bilder` (records of type dib, in order) to `fname`, or in batch mode to
-// base0001.pdf, base0002.pdf, ... where base is `fname` without its extension. Sets the image
-// library's JPEG and JPEG 2000 quality from the settings.
+// base0001.pdf, base0002.pdf, ... where base is `fname` without its extension, with the JPEG and
+// JPEG 2000 quality of the settings. The pictures are coded on a pool of worker threads (the
+// pipeline's, when one is given, or one of the export's own with a worker per core) a few pages
+// ahead of the page being written; the pages must stay unchanged until the export returns. The
+// file is the same whatever the number of workers.
 //
 // A file that cannot be created is reported with infobox("Konnte PDF-Datei nicht erstellen!") and
 // ends the export (files finished before it stay complete). Pages without room for their picture
@@ -43,4 +83,5 @@ struct ExportOutcome {
 // at the normal end.
 ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& settings,
                            const std::string& fname, bool batchmode,
-                           const ExportCallbacks& callbacks = {});
+                           const ExportCallbacks& callbacks = {},
+                           ExportPipeline* pipeline = nullptr);

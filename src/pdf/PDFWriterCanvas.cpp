@@ -51,6 +51,7 @@ TPDFCanvas::~TPDFCanvas() {
     } catch (...) {
         // EndDoc has already removed the incomplete file; a destructor cannot report it.
     }
+    ReleaseDocumentImages();
     if (images != nullptr) {
         images->First();
         while (images->WhileNext()) {
@@ -412,10 +413,8 @@ std::vector<std::string> TPDFCanvas::PageImageResources() const {
     std::vector<int64_t> objects;
     int64_t next = int64_t(parentnr + 1) + apages + 2;
     for (uint32_t i = static_cast<uint32_t>(docfirstimage); i < images->count; ++i) {
-        const auto* e =
-            reinterpret_cast<const TPDFImageEntry*>(images->poi + size_t(i) * images->size);
         objects.push_back(next);
-        next += TakesTwoObjects(*e) ? 2 : 1;
+        next += TakesTwoObjects(static_cast<int32_t>(i)) ? 2 : 1;
     }
     std::vector<std::string> pages;
     pages.reserve(pageimages.size());
@@ -528,7 +527,14 @@ void TPDFCanvas::AbortDoc() noexcept {
     isincreation = false;
 }
 
-void TPDFCanvas::ReleaseDocumentImages() {
+void TPDFCanvas::ReleaseDocumentImages() noexcept {
+    // The jobs first: a worker may still read a picture or a parked file.
+    for (const std::shared_ptr<qly::ImageCodingJob>& job : docjobs) {
+        if (job != nullptr) {
+            pool->cancel(*job);
+        }
+    }
+    docjobs.clear();
     for (uint32_t i = static_cast<uint32_t>(docfirstimage); i < images->count; ++i) {
         auto* e = reinterpret_cast<TPDFImageEntry*>(images->poi + size_t(i) * images->size);
         if (e->tempname != nullptr) {

@@ -24,9 +24,12 @@
 // out of BeginDoc, NewPage, EndDoc, write/writeln or the drawing call; before it propagates, the
 // writer closes and removes the incomplete file, erases its temporary files and returns to the idle
 // state, so no truncated PDF is left behind. An image that cannot be coded is written as a 1 x 1
-// white placeholder under its number (see placeholders()). Main thread only.
+// white placeholder under its number (see placeholders()). Main thread only; the pictures
+// themselves are coded on the writer's coding pool (see setCodingPool), which may use threads of
+// its own.
 
 #include "document/DynaArray.h"
+#include "pdf/ImageCoding.h"
 #include "pdf/PdfOutputFile.h"
 #include "pdf/PdfTextMeasure.h"
 #include "platform/DibRecord.h"
@@ -159,7 +162,8 @@ class TPDFCanvas {
     // yy1 are not used. 4- and 8-bit palette pictures are embedded as true colour; pictures of
     // other depths than 1, 4, 8, 24 and 32 bits, pictures without pixels and empty rectangles
     // draw nothing. The picture is copied: into a temporary picture file with
-    // usetempfileforimages, else into memory. Does nothing unless a document is open.
+    // usetempfileforimages, else into memory, and handed to the coding pool, whose workers (when
+    // it has any) code it while the caller goes on. Does nothing unless a document is open.
     void DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const dib& di, int32_t xx1,
                  int32_t yy1, int32_t xx2w, int32_t yy2w);
     // Places image number imageNR (the n of /Im<n>, counted across documents on this writer)
@@ -167,6 +171,18 @@ class TPDFCanvas {
     // document draw nothing.
     void DrawDIBOfImageNr(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t imageNR,
                           int32_t xx1, int32_t yy1, int32_t xx2w, int32_t yy2w);
+
+    // Places a picture whose coding the caller started on this writer's coding pool, the same
+    // way as DrawDIB (x2w and y2w must be non-zero), without any copy: the job's picture is
+    // coded as the job's parameters say. Does nothing unless a document is open.
+    void DrawCodedImage(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
+                        std::shared_ptr<qly::ImageCodingJob> job);
+    // The pool that codes the pictures; without one set, the writer makes one without workers,
+    // which codes each picture when EndDoc writes it. Set it while no document is open.
+    void setCodingPool(std::shared_ptr<qly::ImageCodingPool> pool);
+    qly::ImageCodingPool& codingPool();
+    // How the pictures drawn now are coded: the options and qualities below.
+    qly::ImageCodingParams codingParams() const;
 
     // Lines, rectangles and text. Each appends operators to the current page's content, writing
     // the pen, brush or font state only where it differs from what the page's content already
@@ -217,6 +233,10 @@ class TPDFCanvas {
     bool usejbig2 = false;             // bilevel images as JBIG2, else CCITT Group 4
     bool usejpeg2000 = false;          // colour images as JPEG 2000 (PDF 1.5), else JPEG
     bool usetempfileforimages = false; // park drawn images in temporary files until EndDoc
+    // JPEG quality 1..100 and JPEG 2000 size 1..10000 (see SetJPEG2000Qual) of the pictures
+    // drawn from now on; 0 takes the image library's setting at the time of drawing.
+    int32_t jpegquality = 0;
+    int32_t jpeg2000quality = 0;
     // Page size in points; the page's MediaBox takes the values current when it is finished.
     int32_t PageWidth = 595;
     int32_t PageHeight = 841;
@@ -272,20 +292,19 @@ class TPDFCanvas {
     qly::PdfTextMeasure& Measure();
 
     // Image objects (one or two per image).
-    bool TakesTwoObjects(const TPDFImageEntry& e) const;
+    bool TakesTwoObjects(int32_t n) const;
     void WriteImageObjects();
-    bool WriteImageObject(const TPDFImageEntry& e);
-    bool WriteJbig2Objects(const dib& d);
-    bool WriteCcittObject(const dib& d);
-    bool WriteJpegObject(const dib& d, bool jpeg2000);
+    bool WriteImageObject(const qly::CodedImage& c);
     void WritePlaceholder(bool twoObjects);
+    // Records image n's coding job for the current document.
+    void AddJob(std::shared_ptr<qly::ImageCodingJob> job);
     void WriteStreamObject(const std::string& dictionary, const std::vector<uint8_t>& data,
                            bool lineFeedBeforeEnd);
     void Placement(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t n);
 
-    // Releases what the images of the current document hold (parked files, pixel copies);
-    // their entries stay, so image numbers keep counting.
-    void ReleaseDocumentImages();
+    // Releases what the images of the current document hold (coding jobs, parked files, pixel
+    // copies); their entries stay, so image numbers keep counting.
+    void ReleaseDocumentImages() noexcept;
     // Ends a document after a failure: frees the per-document state, removes the output file
     // and the document's temporary files; the writer is idle afterwards.
     void AbortDoc() noexcept;
@@ -331,4 +350,8 @@ class TPDFCanvas {
     // ascending, each once.
     std::vector<std::vector<int32_t>> pageimages;
     std::vector<int32_t> currentpageimages;
+    // The coding pool and the coding job of each image of the current document (index: image
+    // number - docfirstimage).
+    std::shared_ptr<qly::ImageCodingPool> pool;
+    std::vector<std::shared_ptr<qly::ImageCodingJob>> docjobs;
 };

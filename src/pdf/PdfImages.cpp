@@ -1,17 +1,14 @@
 // TPDFCanvas: placing pictures on the page and writing them as image XObjects (ISO 32000-1,
 // 8.9.5): bilevel pictures as CCITT Group 4 (ITU-T T.6) or JBIG2 (ITU-T T.88), all others as
-// JPEG or JPEG 2000 in 8-bit DeviceRGB.
+// JPEG or JPEG 2000 in 8-bit DeviceRGB. The coding itself is ImageCoding's.
 #include "pdf/PDFWriterCanvas.h"
 
 #include "document/Dib.h"
 #include "platform/CodePage.h"
-#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Heap.h"
 #include "platform/IoError.h"
 #include "platform/Messages.h"
-#include "platform/faxencode.h"
-#include "platform/jbig2enc.h"
 
 #include <algorithm>
 #include <charconv>
@@ -27,28 +24,6 @@ std::string num(int64_t v) {
     return std::string(buf, r.ptr);
 }
 
-// A temporary file made (empty, only ours) in the process's private temporary folder, and erased
-// when it goes out of scope. The name is empty when no file could be made.
-class TempFile {
-  public:
-    TempFile(const std::string& prefix, const std::string& suffix)
-        : name_(CreateUniqueTempFile(prefix, suffix)) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() { erase(); }
-    const std::string& name() const { return name_; }
-    bool made() const { return !name_.empty(); }
-    void erase() {
-        if (!name_.empty()) {
-            std::error_code ec;
-            std::filesystem::remove(name_, ec);
-        }
-    }
-
-  private:
-    std::string name_;
-};
-
 // A bitmap owned here and released with deldib.
 class LocalDib {
   public:
@@ -62,13 +37,6 @@ class LocalDib {
     }
     dib d{};
 };
-
-// Reads a whole encoder output file; false when it is missing, not a regular file, unreadable
-// or larger than a PDF can hold.
-bool readWholeFile(const std::string& name, std::vector<uint8_t>& data) {
-    return qly::readRegularFile(name, data, static_cast<uint64_t>(qly::PdfOutputFile::kMaxSize)) ==
-           qly::FileStatus::Ok;
-}
 
 // 24-bit copy of a 4- or 8-bit picture, the colours taken from its palette copy `pal`, rows one
 // to one. `out.poi` stays null when the copy cannot be allocated.
@@ -199,19 +167,85 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
             // A picture that cannot be parked (temporary folder full, say) is kept in memory
             // instead, so it still reaches the file.
         }
-        if (!stored) {
-            privateCopy(*local, e->di);
-            if (e->di.poi == nullptr) {
+        const qly::ImageCodingParams params = codingParams();
+        if (stored) {
+            AddJob(codingPool().codeParked(e->tempname, bits, params));
+        } else {
+            dib copy{};
+            privateCopy(*local, copy);
+            if (copy.poi == nullptr) {
                 qly::messageSink().showMessage("",
                                                "Fehler: nicht genug Speicher für diese Operation!",
                                                qly::MessageIcon::Error);
             }
+            // The copy belongs to the job from here on; the entry keeps its header fields.
+            e->di = copy;
+            e->di.pmi = nullptr;
+            e->di.poih = 0;
+            e->di.pmih = 0;
+            e->di.poi = nullptr;
+            AddJob(codingPool().codeOwned(copy, params));
         }
         Placement(x1, y1, x2w, y2w, n);
     } catch (...) {
         AbortDoc();
         throw;
     }
+}
+
+void TPDFCanvas::DrawCodedImage(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
+                                std::shared_ptr<qly::ImageCodingJob> job) {
+    if (!isincreation || job == nullptr || job->pool() != &codingPool() || x2w == 0 || y2w == 0) {
+        return;
+    }
+    const int32_t n = static_cast<int32_t>(images->count);
+    try {
+        auto* e = static_cast<TPDFImageEntry*>(images->Add());
+        if (e == nullptr) {
+            codingPool().cancel(*job);
+            return; // the array has told the user that memory ran out
+        }
+        e->bits = job->bits();
+        AddJob(std::move(job));
+        Placement(x1, y1, x2w, y2w, n);
+    } catch (...) {
+        AbortDoc();
+        throw;
+    }
+}
+
+void TPDFCanvas::AddJob(std::shared_ptr<qly::ImageCodingJob> job) {
+    try {
+        docjobs.push_back(std::move(job));
+    } catch (const std::bad_alloc&) {
+        if (job != nullptr) {
+            codingPool().cancel(*job);
+        }
+        throw qly::IoError("Not enough memory for the image list", f.name(), f.written());
+    }
+}
+
+void TPDFCanvas::setCodingPool(std::shared_ptr<qly::ImageCodingPool> p) {
+    if (!isincreation) {
+        pool = std::move(p);
+    }
+}
+
+qly::ImageCodingPool& TPDFCanvas::codingPool() {
+    if (pool == nullptr) {
+        pool = std::make_shared<qly::ImageCodingPool>(0);
+    }
+    return *pool;
+}
+
+qly::ImageCodingParams TPDFCanvas::codingParams() const {
+    qly::ImageCodingParams p;
+    p.jbig2 = usejbig2;
+    p.jpeg2000 = usejpeg2000;
+    p.jpegQuality = std::clamp(jpegquality > 0 ? jpegquality : GetJPEGQual(), 1, 100);
+    p.jpeg2000Quality =
+        std::clamp(jpeg2000quality > 0 ? jpeg2000quality : GetJPEG2000Qual(), 1, 10000);
+    return p;
 }
 
 void TPDFCanvas::DrawDIBOfImageNr(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t imageNR,
@@ -237,36 +271,70 @@ void TPDFCanvas::DrawDIBOfImageNr(int32_t x1, int32_t y1, int32_t x2w, int32_t y
 // ---------------------------------------------------------------------------------------------
 // Image objects
 
-bool TPDFCanvas::TakesTwoObjects(const TPDFImageEntry& e) const {
-    return e.bits == 1 && usejbig2;
+bool TPDFCanvas::TakesTwoObjects(int32_t n) const {
+    const size_t i = static_cast<size_t>(n - docfirstimage);
+    return i < docjobs.size() && docjobs[i] != nullptr && docjobs[i]->takesTwoObjects();
 }
 
 void TPDFCanvas::WriteImageObjects() {
-    for (uint32_t i = static_cast<uint32_t>(docfirstimage); i < images->count; ++i) {
-        // A byte copy: writing may not add entries, but the record must not be held by address.
-        TPDFImageEntry e;
-        std::memcpy(&e, images->GetObject(i), sizeof e);
-        if (!WriteImageObject(e)) {
-            WritePlaceholder(TakesTwoObjects(e));
+    // In drawing order; each image waits for its coding, which goes on for the later ones.
+    for (size_t i = 0; i < docjobs.size(); ++i) {
+        const qly::CodedImage c = codingPool().take(*docjobs[i]);
+        if (!WriteImageObject(c)) {
+            WritePlaceholder(docjobs[i]->takesTwoObjects());
             ++placeholdercount;
         }
     }
 }
 
-bool TPDFCanvas::WriteImageObject(const TPDFImageEntry& e) {
-    LocalDib loaded;
-    const dib* img = &e.di;
-    if (e.tempname != nullptr) {
-        OpenDib(loaded.d, e.tempname, DIB_BMP, nullptr);
-        img = &loaded.d;
+bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
+    using Kind = qly::CodedImage::Kind;
+    const std::string size = "/Width " + num(c.width) + " /Height " + num(c.height);
+    switch (c.kind) {
+    case Kind::Jbig2: {
+        const int32_t n = ObjCount();
+        BeginObject();
+        putln("<<");
+        putln("/Type /XObject /Subtype /Image");
+        putln(size + " /BitsPerComponent 1");
+        putln("/Length " + num(int64_t(c.data.size())) +
+              " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals " +
+              num(n + 1) + " 0 R>>");
+        WriteStreamObject(">>", c.data, true);
+        BeginObject();
+        putln("<<");
+        putln("/Length " + num(int64_t(c.globals.size())));
+        WriteStreamObject(">>", c.globals, true);
+        return true;
     }
-    if (img->poi == nullptr || img->pmi == nullptr || dibbits(*img) != e.bits) {
-        return false; // the parked file is unreadable or no longer the picture drawn
+    case Kind::Group4:
+        BeginObject();
+        putln("<<");
+        putln("/Type /XObject /Subtype /Image");
+        putln(size + " /BitsPerComponent 1");
+        putln("/Length " + num(int64_t(c.data.size())) +
+              " /ColorSpace /DeviceGray /Filter /CCITTFaxDecode /DecodeParms <</K -1 /Columns " +
+              num(c.width) + " /Rows " + num(c.height) + ">>");
+        WriteStreamObject(">>", c.data, false);
+        return true;
+    case Kind::Jpeg:
+    case Kind::Jpx: {
+        const char* colour =
+            ispdfa ? " /BitsPerComponent 8 /ColorSpace [ /CalRGB<< /WhitePoint [0.9505 1.0000 "
+                     "1.0890]/Gamma [1.8000 1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 "
+                     "0.6720 0.1412 0.1845 0.0833 0.9227]>>] /Length "
+                   : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+        BeginObject();
+        WriteStreamObject(
+            "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(c.data.size())) +
+                (c.kind == Kind::Jpx ? " /Filter /JPXDecode >>" : " /Filter /DCTDecode >>"),
+            c.data, false);
+        return true;
     }
-    if (e.bits == 1) {
-        return usejbig2 ? WriteJbig2Objects(*img) : WriteCcittObject(*img);
+    case Kind::None:
+        break;
     }
-    return WriteJpegObject(*img, usejpeg2000);
+    return false;
 }
 
 void TPDFCanvas::WriteStreamObject(const std::string& dictionary, const std::vector<uint8_t>& data,
@@ -279,111 +347,6 @@ void TPDFCanvas::WriteStreamObject(const std::string& dictionary, const std::vec
     }
     putln("endstream");
     EndObject();
-}
-
-bool TPDFCanvas::WriteJbig2Objects(const dib& d) {
-    // Three files of their own in the private temporary folder: the picture, and the two
-    // outputs the encoder writes over.
-    TempFile input("tempim", ".bmp");
-    TempFile globals("tempim0", ".bmp");
-    TempFile page("tempim1", ".bmp");
-    if (!input.made() || !globals.made() || !page.made() ||
-        SaveDib(d, input.name(), DIB_BMP, nullptr) != 1) {
-        return false;
-    }
-    const bool coded = jbig2encode(input.name(), globals.name(), page.name());
-    input.erase();
-    std::vector<uint8_t> pageData;
-    std::vector<uint8_t> globalData;
-    // Both outputs are read before anything is written, so a missing one leaves no half image.
-    if (!coded || !readWholeFile(page.name(), pageData) ||
-        !readWholeFile(globals.name(), globalData)) {
-        return false;
-    }
-    page.erase();
-    globals.erase();
-    const int32_t n = ObjCount();
-    BeginObject();
-    putln("<<");
-    putln("/Type /XObject /Subtype /Image");
-    putln("/Width " + num(dibwidth(d)) + " /Height " + num(dibheight(d)) + " /BitsPerComponent 1");
-    putln("/Length " + num(int64_t(pageData.size())) +
-          " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals " +
-          num(n + 1) + " 0 R>>");
-    WriteStreamObject(">>", pageData, true);
-    BeginObject();
-    putln("<<");
-    putln("/Length " + num(int64_t(globalData.size())));
-    WriteStreamObject(">>", globalData, true);
-    return true;
-}
-
-bool TPDFCanvas::WriteCcittObject(const dib& d) {
-    const int32_t w = dibwidth(d);
-    const int32_t h = dibheight(d);
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    TempFile out("tempim", ".img");
-    if (!out.made()) {
-        return false;
-    }
-    const std::u16string wname = qly::utf8ToUtf16(out.name());
-    openccittfile(wname.c_str());
-    g4j_initialize(w, h);
-    // A set bit is black when palette entry 0 is not black (red component non-zero).
-    const bool setIsBlack = d.pal.rgb0[0].peRed != 0;
-    for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* row = DibRowTop(d, y);
-        for (int32_t x = 0; x < w; ++x) {
-            const bool set = ((row[x >> 3] >> (7 - (x & 7))) & 1) != 0;
-            if (set == setIsBlack) {
-                g4j_encode_black(1);
-            } else {
-                g4j_encode_white(1);
-            }
-        }
-        g4j_encode_new_row();
-    }
-    g4j_encode_EOFB();
-    closeccittfile();
-    std::vector<uint8_t> data;
-    if (!readWholeFile(out.name(), data)) {
-        return false;
-    }
-    out.erase();
-    BeginObject();
-    putln("<<");
-    putln("/Type /XObject /Subtype /Image");
-    putln("/Width " + num(w) + " /Height " + num(h) + " /BitsPerComponent 1");
-    putln("/Length " + num(int64_t(data.size())) +
-          " /ColorSpace /DeviceGray /Filter /CCITTFaxDecode /DecodeParms <</K -1 /Columns " +
-          num(w) + " /Rows " + num(h) + ">>");
-    WriteStreamObject(">>", data, false);
-    return true;
-}
-
-bool TPDFCanvas::WriteJpegObject(const dib& d, bool jpeg2000) {
-    TempFile out("tempim", jpeg2000 ? ".jp2" : ".jpg");
-    if (!out.made() || SaveDib(d, out.name(), jpeg2000 ? DIB_JP2 : DIB_JIF, nullptr) != 1) {
-        return false;
-    }
-    std::vector<uint8_t> data;
-    if (!readWholeFile(out.name(), data)) {
-        return false;
-    }
-    out.erase();
-    const char* colour =
-        ispdfa ? " /BitsPerComponent 8 /ColorSpace [ /CalRGB<< /WhitePoint [0.9505 1.0000 "
-                 "1.0890]/Gamma [1.8000 1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 "
-                 "0.6720 0.1412 0.1845 0.0833 0.9227]>>] /Length "
-               : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
-    BeginObject();
-    WriteStreamObject("<< /Type /XObject /Subtype /Image /Width " + num(dibwidth(d)) + " /Height " +
-                          num(dibheight(d)) + colour + num(int64_t(data.size())) +
-                          (jpeg2000 ? " /Filter /JPXDecode >>" : " /Filter /DCTDecode >>"),
-                      data, false);
-    return true;
 }
 
 void TPDFCanvas::WritePlaceholder(bool twoObjects) {

@@ -74,6 +74,31 @@ int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void*
 // Encodes into memory; returns false on failure (DibLastError tells why).
 bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out);
 
+// A true-colour picture handed to a coder row by row, so that no converted copy of it is needed.
+// Rows are counted from the top; each holds `width` pixels of blue, green, red (3 bytes per
+// pixel) or blue, green, red, unused (4 bytes per pixel).
+struct DibRowFeed {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bytesPerPixel = 3;
+    // The resolution written into the file when both are above 0, in pixels per metre as in a
+    // bitmap header.
+    int32_t xPelsPerMeter = 0;
+    int32_t yPelsPerMeter = 0;
+    // Returns row y. `scratch` has room for one row; the feed may fill it and return it, or return
+    // a row of its own that stays valid until the next call. Rows are asked for in order.
+    const uint8_t* (*row)(const void* ctx, int32_t y, uint8_t* scratch) = nullptr;
+    const void* ctx = nullptr;
+};
+// Codes the rows as JPEG (DIB_JIF or DIB_JPG) at `quality` 1..100, or as JPEG 2000 (DIB_JP2) at
+// the size `quality` 1..10000 (as SetJPEG2000Qual takes it) with up to `threads` coding threads
+// (0: as many as the machine has), into `out`. The picture is always coded as three colour
+// components. The result is byte for byte what SaveDibToMemory gives for a 24-bit (or 32-bit)
+// bitmap of these rows and resolution at the same quality. Reads no process-wide setting, so
+// any number of threads may code at once. Returns false on failure (DibLastError tells why).
+bool SaveRowsToMemory(const DibRowFeed& rows, int32_t format, int32_t quality, int32_t threads,
+                      std::vector<uint8_t>& out);
+
 // The reason of the last failed SaveDib/SaveDibToMemory on this thread, UTF-8.
 std::string DibLastError();
 

@@ -125,27 +125,27 @@ Tiff openMemoryTiff(MemoryFile& m, const char* mode) {
 
 // Codes the packed rows with libtiff's Group 4 coder as a one-strip TIFF in memory and returns
 // the strip's raw bytes: the T.6 code of all rows followed by EOFB. Empty on failure.
-std::vector<uint8_t> codeGroup4(const FaxImage& img) {
+std::vector<uint8_t> codeGroup4(int32_t width, int32_t height, const uint8_t* packed) {
     MemoryFile m;
     {
         Tiff t = openMemoryTiff(m, "w");
         if (!t) {
             return {};
         }
-        const bool ok = TIFFSetField(t.get(), TIFFTAG_IMAGEWIDTH, uint32_t(img.width)) == 1 &&
-                        TIFFSetField(t.get(), TIFFTAG_IMAGELENGTH, uint32_t(img.height)) == 1 &&
+        const bool ok = TIFFSetField(t.get(), TIFFTAG_IMAGEWIDTH, uint32_t(width)) == 1 &&
+                        TIFFSetField(t.get(), TIFFTAG_IMAGELENGTH, uint32_t(height)) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_BITSPERSAMPLE, 1) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_SAMPLESPERPIXEL, 1) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) == 1 &&
                         TIFFSetField(t.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) == 1 &&
-                        TIFFSetField(t.get(), TIFFTAG_ROWSPERSTRIP, uint32_t(img.height)) == 1;
+                        TIFFSetField(t.get(), TIFFTAG_ROWSPERSTRIP, uint32_t(height)) == 1;
         if (!ok) {
             return {};
         }
         // libtiff codes from a buffer it may modify, so it gets its own copy.
-        std::vector<uint8_t> rows(img.bits);
+        std::vector<uint8_t> rows(packed, packed + (size_t(width) + 7) / 8 * size_t(height));
         if (TIFFWriteEncodedStrip(t.get(), 0, rows.data(), tmsize_t(rows.size())) < 0) {
             return {};
         }
@@ -268,7 +268,7 @@ bool closeccittfile() {
     if (ok) {
         std::vector<uint8_t> code;
         try {
-            code = codeGroup4(img);
+            code = codeGroup4(img.width, img.height, img.bits.data());
         } catch (const std::bad_alloc&) {
             code.clear();
         }
@@ -285,4 +285,17 @@ bool closeccittfile() {
     }
     resetImage();
     return ok;
+}
+
+bool g4EncodePacked(const uint8_t* rows, int32_t width, int32_t height, std::vector<uint8_t>& out) {
+    out.clear();
+    if (rows == nullptr || width < 1 || height < 1) {
+        return false;
+    }
+    try {
+        out = codeGroup4(width, height, rows);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+    }
+    return !out.empty();
 }

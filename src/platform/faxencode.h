@@ -14,6 +14,7 @@
 // PDF filter with its default BlackIs1 false, the decoded samples are 1 for white and 0 for black.
 
 #include <cstdint>
+#include <vector>
 
 // Starts an image whose coded data goes to the file `fileName` (zero-terminated UTF-16). The file
 // is created (or truncated) at once. Returns false when it cannot be created; the later calls then
@@ -40,3 +41,9 @@ void g4j_encode_EOFB();
 // Codes the image, writes the coded data to the file and closes it. Returns true when the whole
 // file was written; on failure the file is removed. The layer is then free for the next image.
 bool closeccittfile();
+
+// Codes a whole image in one call, without the layer's state, so any number of threads may code
+// at once: `rows` holds `height` rows of (width + 7) / 8 bytes, pixels most significant bit
+// first, a set bit black, the bits past the width clear. `out` receives what closeccittfile
+// writes for the same pixels. Returns false (out empty) on failure.
+bool g4EncodePacked(const uint8_t* rows, int32_t width, int32_t height, std::vector<uint8_t>& out);

@@ -131,6 +131,7 @@ void writeBmpRle(const dib& in, std::vector<uint8_t>& out);
 bool sniffJpeg(const uint8_t* data, size_t size);
 void readJpeg(const uint8_t* data, size_t size, DibHolder& out);
 void writeJpeg(const dib& in, std::vector<uint8_t>& out);
+void writeJpegRows(const DibRowFeed& rows, int32_t quality, std::vector<uint8_t>& out);
 
 bool sniffPng(const uint8_t* data, size_t size);
 void readPng(const uint8_t* data, size_t size, DibHolder& out);
@@ -146,6 +147,9 @@ bool sniffJ2k(const uint8_t* data, size_t size);
 void readJpeg2000(const uint8_t* data, size_t size, DibHolder& out);
 void writeJp2(const dib& in, std::vector<uint8_t>& out);
 void writeJ2k(const dib& in, std::vector<uint8_t>& out);
+// JP2 of three colour components from rows; threads 0 uses as many as the machine has.
+void writeJp2Rows(const DibRowFeed& rows, int32_t quality, int32_t threads,
+                  std::vector<uint8_t>& out);
 
 bool sniffPnm(const uint8_t* data, size_t size);
 void readPnm(const uint8_t* data, size_t size, DibHolder& out);

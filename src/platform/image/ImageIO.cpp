@@ -189,6 +189,32 @@ bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
     return false;
 }
 
+bool SaveRowsToMemory(const DibRowFeed& rows, int32_t format, int32_t quality, int32_t threads,
+                      std::vector<uint8_t>& out) {
+    out.clear();
+    gLastError.clear();
+    try {
+        if (rows.row == nullptr || (rows.bytesPerPixel != 3 && rows.bytesPerPixel != 4)) {
+            fail(kErrDepth);
+        }
+        checkDimensions(rows.width, rows.height, rows.bytesPerPixel * 8);
+        if (format == DIB_JIF || format == DIB_JPG) {
+            writeJpegRows(rows, std::clamp(quality, 1, 100), out);
+        } else if (format == DIB_JP2) {
+            writeJp2Rows(rows, std::clamp(quality, 1, 10000), threads, out);
+        } else {
+            fail(kErrNoWriter);
+        }
+        return true;
+    } catch (const DibError& e) {
+        gLastError = e.reason;
+    } catch (const std::bad_alloc&) {
+        gLastError = kErrNoMemory;
+    }
+    out.clear();
+    return false;
+}
+
 int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void* /*wnd*/) {
     std::vector<uint8_t> data;
     size_t pixelBytes = 0;

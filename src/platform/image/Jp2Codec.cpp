@@ -498,16 +498,8 @@ void decodeInto(const uint8_t* data, size_t size, DibHolder& out) {
 
 // ---- encoding ----
 
-void encode(const dib& in, OPJ_CODEC_FORMAT format, std::vector<uint8_t>& out) {
-    checkWritable(in);
-    const BITMAPINFOHEADER& hdr = in.pmi->bmiHeader;
-    const int bits = hdr.biBitCount;
-    const auto w = static_cast<uint32_t>(hdr.biWidth);
-    const auto h = static_cast<uint32_t>(hdr.biHeight);
-    // Palette pictures with a grey table are coded as one grey component, others as RGB.
-    const bool grey = bits <= 8 && dibIsGrey(in);
-    const OPJ_UINT32 numcomps = grey ? 1 : 3;
-
+// An image of `numcomps` 8-bit components of w x h samples, to be filled by the caller.
+OpjImage createImage(OPJ_UINT32 numcomps, uint32_t w, uint32_t h, bool grey) {
     std::array<opj_image_cmptparm_t, 3> parms{};
     for (OPJ_UINT32 i = 0; i < numcomps; ++i) {
         parms[i].dx = 1;
@@ -526,6 +518,80 @@ void encode(const dib& in, OPJ_CODEC_FORMAT format, std::vector<uint8_t>& out) {
     image->y0 = 0;
     image->x1 = w;
     image->y1 = h;
+    return image;
+}
+
+
+
+// Codes a filled image at the size `quality` (see SetJPEG2000Qual) with `threads` threads; a JP2
+// file gets the resolution box of the pixels-per-metre values.
+void codeImage(opj_image_t* image, bool grey, uint32_t w, uint32_t h, int32_t quality,
+               int threads, OPJ_CODEC_FORMAT format, int32_t xPelsPerMeter,
+               int32_t yPelsPerMeter, std::vector<uint8_t>& out) {
+    opj_cparameters_t params;
+    opj_set_default_encoder_parameters(&params);
+    params.tcp_numlayers = 1;
+    params.cp_disto_alloc = 1;
+    if (quality >= 10000) {
+        // Lossless: the reversible 5/3 wavelet and colour transform, no rate limit.
+        params.irreversible = 0;
+        params.tcp_rates[0] = 0;
+    } else {
+        // The quality is the compressed size in hundredths of a per cent of the raw size.
+        params.irreversible = 1;
+        params.tcp_rates[0] = static_cast<float>(10000.0 / quality);
+    }
+    params.tcp_mct = grey ? 0 : 1;
+    // Every resolution level must keep at least one sample on the shorter side.
+    const uint32_t shorter = std::min(w, h);
+    params.numresolution = 6;
+    while (params.numresolution > 1 && (uint32_t{1} << (params.numresolution - 1)) > shorter) {
+        --params.numresolution;
+    }
+
+    OpjCodec codec(opj_create_compress(format));
+    if (!codec) {
+        fail(kErrNoMemory);
+    }
+    silence(codec.get());
+    if (opj_setup_encoder(codec.get(), &params, image) == 0) {
+        fail(kErrCannotWrite);
+    }
+    opj_codec_set_threads(codec.get(), threads);
+    OpjStream stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE));
+    if (!stream) {
+        fail(kErrNoMemory);
+    }
+    MemOut mem{&out, 0, false};
+    opj_stream_set_user_data(stream.get(), &mem, nullptr);
+    opj_stream_set_write_function(stream.get(), memWrite);
+    opj_stream_set_skip_function(stream.get(), memSkipOut);
+    opj_stream_set_seek_function(stream.get(), memSeekOut);
+    const bool ok = opj_start_compress(codec.get(), image, stream.get()) != 0 &&
+                    opj_encode(codec.get(), stream.get()) != 0 &&
+                    opj_end_compress(codec.get(), stream.get()) != 0;
+    if (mem.failed) {
+        fail(kErrNoMemory);
+    }
+    if (!ok || out.empty()) {
+        fail(kErrCannotWrite);
+    }
+    if (format == OPJ_CODEC_JP2) {
+        addJp2Resolution(out, xPelsPerMeter, yPelsPerMeter);
+    }
+}
+
+void encode(const dib& in, OPJ_CODEC_FORMAT format, std::vector<uint8_t>& out) {
+    checkWritable(in);
+    const BITMAPINFOHEADER& hdr = in.pmi->bmiHeader;
+    const int bits = hdr.biBitCount;
+    const auto w = static_cast<uint32_t>(hdr.biWidth);
+    const auto h = static_cast<uint32_t>(hdr.biHeight);
+    // Palette pictures with a grey table are coded as one grey component, others as RGB.
+    const bool grey = bits <= 8 && dibIsGrey(in);
+    const OPJ_UINT32 numcomps = grey ? 1 : 3;
+
+    OpjImage image = createImage(numcomps, w, h, grey);
 
     // Colour table as red, green, blue for palette pictures.
     std::array<std::array<uint8_t, 3>, 256> table{};
@@ -588,58 +654,8 @@ void encode(const dib& in, OPJ_CODEC_FORMAT format, std::vector<uint8_t>& out) {
         }
     }
 
-    opj_cparameters_t params;
-    opj_set_default_encoder_parameters(&params);
-    const int32_t quality = GetJPEG2000Qual();
-    params.tcp_numlayers = 1;
-    params.cp_disto_alloc = 1;
-    if (quality >= 10000) {
-        // Lossless: the reversible 5/3 wavelet and colour transform, no rate limit.
-        params.irreversible = 0;
-        params.tcp_rates[0] = 0;
-    } else {
-        // The quality is the compressed size in hundredths of a per cent of the raw size.
-        params.irreversible = 1;
-        params.tcp_rates[0] = static_cast<float>(10000.0 / quality);
-    }
-    params.tcp_mct = grey ? 0 : 1;
-    // Every resolution level must keep at least one sample on the shorter side.
-    const uint32_t shorter = std::min(w, h);
-    params.numresolution = 6;
-    while (params.numresolution > 1 && (uint32_t{1} << (params.numresolution - 1)) > shorter) {
-        --params.numresolution;
-    }
-
-    OpjCodec codec(opj_create_compress(format));
-    if (!codec) {
-        fail(kErrNoMemory);
-    }
-    silence(codec.get());
-    if (opj_setup_encoder(codec.get(), &params, image.get()) == 0) {
-        fail(kErrCannotWrite);
-    }
-    opj_codec_set_threads(codec.get(), workerThreads());
-    OpjStream stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE));
-    if (!stream) {
-        fail(kErrNoMemory);
-    }
-    MemOut mem{&out, 0, false};
-    opj_stream_set_user_data(stream.get(), &mem, nullptr);
-    opj_stream_set_write_function(stream.get(), memWrite);
-    opj_stream_set_skip_function(stream.get(), memSkipOut);
-    opj_stream_set_seek_function(stream.get(), memSeekOut);
-    const bool ok = opj_start_compress(codec.get(), image.get(), stream.get()) != 0 &&
-                    opj_encode(codec.get(), stream.get()) != 0 &&
-                    opj_end_compress(codec.get(), stream.get()) != 0;
-    if (mem.failed) {
-        fail(kErrNoMemory);
-    }
-    if (!ok || out.empty()) {
-        fail(kErrCannotWrite);
-    }
-    if (format == OPJ_CODEC_JP2) {
-        addJp2Resolution(out, hdr.biXPelsPerMeter, hdr.biYPelsPerMeter);
-    }
+    codeImage(image.get(), grey, w, h, GetJPEG2000Qual(), workerThreads(), format,
+              hdr.biXPelsPerMeter, hdr.biYPelsPerMeter, out);
 }
 
 } // namespace
@@ -664,6 +680,33 @@ void writeJp2(const dib& in, std::vector<uint8_t>& out) {
 
 void writeJ2k(const dib& in, std::vector<uint8_t>& out) {
     encode(in, OPJ_CODEC_J2K, out);
+}
+
+} // namespace qly::img
+
+namespace qly::img {
+
+void writeJp2Rows(const DibRowFeed& rows, int32_t quality, int32_t threads,
+                  std::vector<uint8_t>& out) {
+    const auto w = static_cast<uint32_t>(rows.width);
+    const auto h = static_cast<uint32_t>(rows.height);
+    OpjImage image = createImage(3, w, h, false);
+    OPJ_INT32* c0 = image->comps[0].data;
+    OPJ_INT32* c1 = image->comps[1].data;
+    OPJ_INT32* c2 = image->comps[2].data;
+    std::vector<uint8_t> scratch(size_t(w) * size_t(rows.bytesPerPixel));
+    const size_t step = static_cast<size_t>(rows.bytesPerPixel);
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* p = rows.row(rows.ctx, static_cast<int32_t>(y), scratch.data());
+        const size_t base = size_t{y} * w;
+        for (uint32_t x = 0; x < w; ++x, p += step) {
+            c0[base + x] = p[2];
+            c1[base + x] = p[1];
+            c2[base + x] = p[0];
+        }
+    }
+    codeImage(image.get(), false, w, h, quality, threads > 0 ? threads : workerThreads(),
+              OPJ_CODEC_JP2, rows.xPelsPerMeter, rows.yPelsPerMeter, out);
 }
 
 } // namespace qly::img

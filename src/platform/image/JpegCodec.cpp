@@ -257,3 +257,38 @@ void writeJpeg(const dib& in, std::vector<uint8_t>& out) {
 }
 
 } // namespace qly::img
+
+namespace qly::img {
+
+void writeJpegRows(const DibRowFeed& rows, int32_t quality, std::vector<uint8_t>& out) {
+    struct Feed {
+        const DibRowFeed* rows;
+        std::vector<uint8_t> scratch;
+    } feed{&rows, std::vector<uint8_t>(size_t(rows.width) * size_t(rows.bytesPerPixel))};
+    JpegJob job{};
+    job.width = rows.width;
+    job.height = rows.height;
+    job.quality = quality;
+    job.components = rows.bytesPerPixel;
+    job.colorSpace = rows.bytesPerPixel == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+    // The same density a bitmap header with these values gives (see writeJpeg).
+    if (rows.xPelsPerMeter > 0 && rows.yPelsPerMeter > 0) {
+        job.xdpi = static_cast<unsigned>(std::lround(rows.xPelsPerMeter * 0.0254));
+        job.ydpi = static_cast<unsigned>(std::lround(rows.yPelsPerMeter * 0.0254));
+    }
+    job.rows = &feed;
+    job.nextRow = [](void* ctx, int y) -> const unsigned char* {
+        auto* f = static_cast<Feed*>(ctx);
+        return f->rows->row(f->rows->ctx, y, f->scratch.data());
+    };
+    unsigned char* mem = nullptr;
+    unsigned long memSize = 0;
+    const bool ok = compressGuarded(&job, &mem, &memSize);
+    std::unique_ptr<unsigned char, MallocFree> owner(mem);
+    if (!ok) {
+        fail(kErrCannotWrite);
+    }
+    out.assign(mem, mem + memSize);
+}
+
+} // namespace qly::img

@@ -14,8 +14,6 @@
 #include <system_error>
 #include <vector>
 
-#include <sys/stat.h>
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,7 +66,7 @@ struct TempFile {
 // A file written under a temporary name beside its target, moved there by commit. Whatever is
 // left of it is removed when it goes out of scope uncommitted, also when writing throws.
 class PendingFile {
-public:
+  public:
     PendingFile(const std::string& target, const std::vector<uint8_t>& data) : target_(target) {
         std::error_code ec;
         if (target.empty() || fs::is_directory(target_, ec)) {
@@ -95,10 +93,6 @@ public:
         if (!written || std::fclose(f.release()) != 0) {
             throw Failure{kErrCannotWrite};
         }
-        // The permissions a plain fopen would have given the file (0666 minus the umask).
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        fs::permissions(temp_.path, static_cast<fs::perms>(0666 & ~mask), ec);
     }
     // Moves the file to its target name.
     void commit() {
@@ -110,7 +104,7 @@ public:
         temp_.path.clear();
     }
 
-private:
+  private:
     fs::path target_;
     TempFile temp_;
 };
@@ -134,6 +128,17 @@ void removeOutputs(const std::string& inputFile, const std::string& globalsFile,
     }
 }
 
+// The page's segments of a 1-bit picture.
+std::vector<uint8_t> pageSegments(const dib& picture) {
+    qly::jbig2::BilevelImage image;
+    std::vector<uint8_t> flatRow;
+    if (!qly::jbig2::bilevelImageOfDib(picture, image, flatRow)) {
+        throw Failure{kErrNotBilevel};
+    }
+    return qly::jbig2::encodePageStream(image, qly::jbig2::dibXResolution(picture),
+                                        qly::jbig2::dibYResolution(picture));
+}
+
 void encodeFiles(const std::string& inputFile, const std::string& globalsFile,
                  const std::string& pageFile) {
     if (sameFile(globalsFile, pageFile)) {
@@ -146,13 +151,7 @@ void encodeFiles(const std::string& inputFile, const std::string& globalsFile,
         if (picture.d.poi == nullptr) {
             throw Failure{DibErrorText(picture.d)};
         }
-        qly::jbig2::BilevelImage image;
-        std::vector<uint8_t> flatRow;
-        if (!qly::jbig2::bilevelImageOfDib(picture.d, image, flatRow)) {
-            throw Failure{kErrNotBilevel};
-        }
-        page = qly::jbig2::encodePageStream(image, qly::jbig2::dibXResolution(picture.d),
-                                            qly::jbig2::dibYResolution(picture.d));
+        page = pageSegments(picture.d);
     }
     // No global segments are coded: the globals stream is empty but must exist.
     const std::vector<uint8_t> globals;
@@ -181,6 +180,20 @@ bool jbig2encode(const std::string& inputFile, const std::string& globalsFile,
     }
     // Whatever happened, the caller must not find output that looks valid.
     removeOutputs(inputFile, globalsFile, pageFile);
+    return false;
+}
+
+bool jbig2encodeDib(const dib& picture, std::vector<uint8_t>& globals, std::vector<uint8_t>& page) {
+    globals.clear();
+    page.clear();
+    try {
+        page = pageSegments(picture);
+        return true;
+    } catch (const Failure&) {
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    page.clear();
     return false;
 }
 
