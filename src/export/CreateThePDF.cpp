@@ -20,9 +20,6 @@ int32_t truncSetting(double v, int32_t lo, int32_t hi) {
     return static_cast<int32_t>(std::clamp(std::trunc(v), double(lo), double(hi)));
 }
 
-// Finished pictures wait in memory up to this many bytes in all, on disk beyond.
-constexpr size_t kCodedInMemory = size_t{64} << 20;
-
 // Pictures the coders take; the writer leaves any other out.
 bool codable(const dib& d) {
     if (d.poi == nullptr || d.pmi == nullptr || dibwidth(d) <= 0 || dibheight(d) <= 0) {
@@ -43,9 +40,9 @@ qly::ImageCodingParams exportCodingParams(const ExportSettings& s) {
     return p;
 }
 
-ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers)
+ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers, size_t memoryBound)
     : params_(exportCodingParams(settings)),
-      pool_(std::make_shared<qly::ImageCodingPool>(workers, kCodedInMemory)) {}
+      pool_(std::make_shared<qly::ImageCodingPool>(workers, memoryBound)) {}
 
 ExportPipeline::~ExportPipeline() {
     cancelFrom(0);

@@ -22,9 +22,11 @@ qly::ImageCodingParams exportCodingParams(const ExportSettings& settings);
 class ExportPipeline {
   public:
     // A pool of `workers` threads (one per core by default) whose finished results wait in memory
-    // up to 64 MB in all, and on disk beyond.
+    // up to `memoryBound` bytes in all, and on disk beyond.
+    static constexpr size_t kCodedInMemory = size_t{64} << 20;
     explicit ExportPipeline(const ExportSettings& settings,
-                            unsigned workers = qly::ImageCodingPool::defaultWorkers());
+                            unsigned workers = qly::ImageCodingPool::defaultWorkers(),
+                            size_t memoryBound = kCodedInMemory);
     // Cancels the coding nobody used.
     ~ExportPipeline();
     ExportPipeline(const ExportPipeline&) = delete;
