@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
-# bench/convert.sh CORPUS [OUTDIR] [RUNS]
+# bench/convert.sh CORPUS [OUTDIR] [PAIRS]
 #
 # Converts the colour, grey and bilevel page sets of the benchmark corpus into PDF with quillory
 # and, on the same inputs in the same run, with GraphicsMagick, ImageMagick and libtiff
-# (tiffcp -c g4 + tiff2pdf), and prints wall time, pages per second, peak memory and output size
-# per tool with the ratios to quillory (medians of RUNS runs, default 3). Also measures the peak
-# memory of a 20- and a 40-page colour conversion, and the JPEG 2000 time per page against
-# opj_compress -r 100 on the same page.
+# (tiffcp -c g4 + tiff2pdf). Each comparison runs in pairs, quillory and the other tool in turn
+# (A B A B ...), so a machine that drifts while the script runs slows both sides of a pair
+# alike; the ratio is taken pair by pair and its median printed (PAIRS pairs, default 5).
+# Also measured: JPEG 2000 at the default 1 % over the 20 colour pages, one page of it against
+# opj_compress -r 100, and the peak memory of a 20- and a 40-page colour conversion against the
+# pixels they hold.
 #
 # CORPUS is built first when missing (bench/make_corpus.sh; about 4 minutes, 140 MB; keep it
 # outside the repository). quillory is taken from build/release (make build) unless QUILLORY
-# names another executable. ImageMagick runs through bench/im.sh, which needs root.
+# names another executable. ImageMagick runs through bench/im.sh, which needs root; without
+# root it is left out.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-corpus=${1:?usage: bench/convert.sh CORPUS [OUTDIR] [RUNS]}
+corpus=${1:?usage: bench/convert.sh CORPUS [OUTDIR] [PAIRS]}
 out=${2:-$(mktemp -d)}
-runs=${3:-3}
+pairs=${3:-5}
 quillory=${QUILLORY:-$here/../build/release/quillory}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -28,11 +31,11 @@ out=$(cd "$out" && pwd)
 [ -x "$quillory" ] || { echo "no quillory at $quillory (run make build)" >&2; exit 1; }
 
 # quillory reads its layout and compression from its per-user settings: a private folder with
-# JPEG quality 75 and JPEG 2000 off for the main comparison.
+# JPEG quality 75, and JPEG 2000 at 1 % when asked for.
 settings() { # JPEG2000_Checked value
   mkdir -p "$out/config"
   printf '[TMainForm]\nJPEG2000_Checked=%s\nJpegEd_Value=75\nJpeg2000ED_Value=1\n' "$1" \
-    > "$out/config/quillory.ini"
+    > "$out/config/$(basename "$quillory").ini"
 }
 q() {
   env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$out/config" \
@@ -44,59 +47,74 @@ export quillory out
 results="$out/results.txt"
 : > "$results"
 
-# measure SET TOOL PAGES OUTPUTFILE COMMAND: median wall time and peak RSS over the runs.
-measure() {
-  local set=$1 tool=$2 pages=$3 output=$4 cmd=$5 walls=() rsses=() i
-  for ((i = 0; i < runs; i++)); do
-    rm -f "$output"
-    /usr/bin/time -f '%e %M' -o "$out/time.txt" bash -c "$cmd" > "$out/last.log" 2>&1 || {
-      echo "failed: $cmd" >&2
-      tail -5 "$out/last.log" >&2
-      return 1
-    }
-    read -r wall rss < "$out/time.txt"
-    walls+=("$wall")
-    rsses+=("$rss")
-  done
-  local size
-  size=$(stat -c %s "$output")
-  printf '%s|%s|%s|%s|%s|%s\n' "$set" "$tool" "$pages" \
-    "$(printf '%s\n' "${walls[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")" \
-    "$(printf '%s\n' "${rsses[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")" "$size" \
-    >> "$results"
+# timed OUTPUT COMMAND: runs the command once; prints "wall rss size".
+timed() {
+  rm -f "$1"
+  /usr/bin/time -f '%e %M' -o "$out/time.txt" bash -c "$2" > "$out/last.log" 2>&1 || {
+    echo "failed: $2" >&2
+    tail -5 "$out/last.log" >&2
+    return 1
+  }
+  read -r wall rss < "$out/time.txt"
+  echo "$wall $rss $(stat -c %s "$1")"
 }
+
+# pair SET PAGES QOUT QCMD TOOL TOUT TCMD: quillory and TOOL in turn, PAIRS times. One line per
+# run: set|tool|pages|wall|rss|size|pair, the pair's number tying the two runs of a pair.
+pair() {
+  local set=$1 pages=$2 qout=$3 qcmd=$4 tool=$5 tout=$6 tcmd=$7 i r
+  for ((i = 0; i < pairs; i++)); do
+    r=$(timed "$qout" "$qcmd")
+    echo "$set|quillory|$pages|${r// /|}|$tool:$i" >> "$results"
+    r=$(timed "$tout" "$tcmd")
+    echo "$set|$tool|$pages|${r// /|}|$tool:$i" >> "$results"
+  done
+}
+
+# alone SET TOOL PAGES OUT CMD: PAIRS runs of one command.
+alone() {
+  local i r
+  for ((i = 0; i < pairs; i++)); do
+    r=$(timed "$4" "$5")
+    echo "$1|$2|$3|${r// /|}|-" >> "$results"
+  done
+}
+
+have_im=false
+[ "$(id -u)" = 0 ] && command -v convert > /dev/null && have_im=true
 
 settings False
 for set in colour grey; do
   pngs=$(ls "$corpus/$set/png/"*.png | tr '\n' ' ')
   n=$(ls "$corpus/$set/png/"*.png | wc -l)
-  measure "$set" quillory "$n" "$out/${set}_q.pdf" "q $pngs $out/${set}_q.pdf"
-  measure "$set" GraphicsMagick "$n" "$out/${set}_gm.pdf" \
-    "gm convert $pngs -compress JPEG -quality 75 $out/${set}_gm.pdf"
-  measure "$set" ImageMagick "$n" "$out/${set}_im.pdf" \
-    "$here/im.sh $pngs -compress jpeg -quality 75 $out/${set}_im.pdf"
+  pair "$set" "$n" "$out/${set}_q.pdf" "q $pngs $out/${set}_q.pdf" \
+    GraphicsMagick "$out/${set}_gm.pdf" "gm convert $pngs -compress JPEG -quality 75 $out/${set}_gm.pdf"
+  if $have_im; then
+    pair "$set" "$n" "$out/${set}_q.pdf" "q $pngs $out/${set}_q.pdf" \
+      ImageMagick "$out/${set}_im.pdf" "$here/im.sh $pngs -compress jpeg -quality 75 $out/${set}_im.pdf"
+  fi
 done
 
 pngs=$(ls "$corpus/bilevel/png/"*.png | tr '\n' ' ')
 tifs=$(ls "$corpus/bilevel/tif/"*.tif | tr '\n' ' ')
 n=$(ls "$corpus/bilevel/png/"*.png | wc -l)
-measure bilevel quillory "$n" "$out/bilevel_q.pdf" "q $pngs $out/bilevel_q.pdf"
-measure bilevel GraphicsMagick "$n" "$out/bilevel_gm.pdf" \
-  "gm convert $pngs -compress Fax $out/bilevel_gm.pdf"
-measure bilevel "tiffcp+tiff2pdf" "$n" "$out/bilevel_t2p.pdf" \
+pair bilevel "$n" "$out/bilevel_q.pdf" "q $pngs $out/bilevel_q.pdf" \
+  "tiffcp+tiff2pdf" "$out/bilevel_t2p.pdf" \
   "tiffcp -c g4 $tifs $out/bilevel_g4.tif && tiff2pdf -o $out/bilevel_t2p.pdf $out/bilevel_g4.tif"
+pair bilevel "$n" "$out/bilevel_q.pdf" "q $pngs $out/bilevel_q.pdf" \
+  GraphicsMagick "$out/bilevel_gm.pdf" "gm convert $pngs -compress Fax $out/bilevel_gm.pdf"
 
 # Memory does not grow with the page count: the colour set once and twice.
 colour=$(ls "$corpus/colour/png/"*.png | tr '\n' ' ')
-measure "memory" "quillory 20 pages" 20 "$out/m20.pdf" "q $colour $out/m20.pdf"
-measure "memory" "quillory 40 pages" 40 "$out/m40.pdf" "q $colour $colour $out/m40.pdf"
+alone memory "quillory 20 pages" 20 "$out/m20.pdf" "q $colour $out/m20.pdf"
+alone memory "quillory 40 pages" 40 "$out/m40.pdf" "q $colour $colour $out/m40.pdf"
 
-# JPEG 2000 at the default 1 % against opj_compress -r 100 on the same page.
+# JPEG 2000 at the default 1 %: the 20 colour pages, and one page against opj_compress -r 100.
 settings True
+alone jpeg2000 "quillory 20 pages" 20 "$out/j2k_20.pdf" "q $colour $out/j2k_20.pdf"
 page="$corpus/single/colour.ppm"
-measure jpeg2000 quillory 1 "$out/j2k_q.pdf" "q $page $out/j2k_q.pdf"
-measure jpeg2000 "opj_compress -r 100" 1 "$out/j2k_opj.jp2" \
-  "opj_compress -i $page -o $out/j2k_opj.jp2 -r 100 > /dev/null"
+pair jpeg2000-page 1 "$out/j2k_q.pdf" "q $page $out/j2k_q.pdf" \
+  "opj_compress -r 100" "$out/j2k_opj.jp2" "opj_compress -i $page -o $out/j2k_opj.jp2 -r 100 > /dev/null"
 
 # Pixel bytes of the 20 colour pages, for the memory target.
 pixels=0
@@ -106,25 +124,37 @@ for f in "$corpus"/colour/png/*.png; do
 done
 
 python3 - "$results" "$pixels" <<'PY'
-import sys
+import statistics, sys
 rows = [l.rstrip("\n").split("|") for l in open(sys.argv[1]) if l.strip()]
 pixel_bytes = int(sys.argv[2])
-by_set = {}
-for s, tool, pages, wall, rss, size in rows:
-    by_set.setdefault(s, []).append((tool, int(pages), float(wall), int(rss) / 1024, int(size)))
-print(f"{'set':<9} {'tool':<22} {'pages':>5} {'wall s':>7} {'pages/s':>8} {'peak MB':>8} "
+median = statistics.median
+runs = {}   # (set, tool) -> list of (wall, rss, size, pages)
+walls = {}  # pair tag -> {tool: wall}
+for s, tool, pages, wall, rss, size, tag in rows:
+    runs.setdefault((s, tool), []).append((float(wall), int(rss) / 1024, int(size), int(pages)))
+    if tag != "-":
+        walls.setdefault((s, tag), {})[tool] = float(wall)
+print(f"{'set':<13} {'tool':<22} {'pages':>5} {'wall s':>7} {'pages/s':>8} {'peak MB':>8} "
       f"{'KB/page':>8} {'speed x':>8} {'size x':>7}")
-for s, entries in by_set.items():
-    ref = entries[0]
-    ref_pps = ref[1] / max(ref[2], 1e-3)
-    for tool, pages, wall, rss, size in entries:
-        pps = pages / max(wall, 1e-3)
-        print(f"{s:<9} {tool:<22} {pages:>5} {wall:>7.2f} {pps:>8.2f} {rss:>8.0f} "
-              f"{size / 1024 / pages:>8.0f} {ref_pps / pps:>8.2f} {size / ref[4]:>7.2f}")
+sizes = {}
+for (s, tool), r in runs.items():
+    wall = median(x[0] for x in r)
+    rss = median(x[1] for x in r)
+    size = r[-1][2]
+    pages = r[-1][3]
+    if tool == "quillory":
+        sizes[s] = size
+    # Speed x: quillory's pages per second over the tool's, the median of the per-pair ratios.
+    ratios = [w[tool] / w["quillory"] for (ps, tag), w in walls.items()
+              if ps == s and tool != "quillory" and tool in w and "quillory" in w]
+    speed = f"{median(ratios):8.2f}" if ratios else f"{'':>8}"
+    rel = f"{size / sizes[s]:7.2f}" if s in sizes and tool != "quillory" else f"{'':>7}"
+    print(f"{s:<13} {tool:<22} {pages:>5} {wall:>7.2f} {pages / max(wall, 1e-3):>8.2f} "
+          f"{rss:>8.0f} {size / 1024 / pages:>8.0f} {speed} {rel}")
 print()
-print("speed x: how many times faster quillory (the first row of a set) is than the tool;")
-print("size x: the tool's output size relative to quillory's.")
-mem = {t: r for t, _, _, r, _ in by_set.get("memory", [])}
+print("speed x: how many times faster quillory is than the tool, the median of the ratios of")
+print("pairs run one after the other; size x: the tool's output size relative to quillory's.")
+mem = {t: median(x[1] for x in r) for (s, t), r in runs.items() if s == "memory"}
 if mem:
     p20 = pixel_bytes / 2**20
     m20 = mem.get("quillory 20 pages", 0)
