@@ -9,7 +9,7 @@ PKGS=(
   qt6-base-dev libqt6printsupport6
   zlib1g-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev libgif-dev
   libopenjp2-7-dev libimagequant-dev libwebp-dev libsane-dev libgtest-dev libgmock-dev
-  fonts-dejavu-core
+  fonts-dejavu-core qt6-translations-l10n
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time

@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +110,13 @@ int main(int argc, char** argv) {
         return convertWithoutDisplay(qtArgc, qtArgv.data(), args);
     }
     QApplication app(qtArgc, qtArgv.data());
+    // Qt's own texts (the standard buttons "Ja", "Nein", "Abbrechen", the file dialog) in German
+    // like the rest of the window, where the system has Qt's translations; else they stay English.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     TMainForm form(args, qly::settingsFilePath());
     form.show();
     const int rc = app.exec();
