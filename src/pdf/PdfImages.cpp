@@ -195,7 +195,11 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
 
 void TPDFCanvas::DrawCodedImage(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
                                 std::shared_ptr<qly::ImageCodingJob> job) {
-    if (!isincreation || job == nullptr || job->pool() != &codingPool() || x2w == 0 || y2w == 0) {
+    if (job == nullptr || job->pool() != &codingPool()) {
+        return;
+    }
+    if (!isincreation || x2w == 0 || y2w == 0) {
+        codingPool().cancel(*job); // not placed: its picture is the caller's again
         return;
     }
     const int32_t n = static_cast<int32_t>(images->count);
