@@ -265,9 +265,12 @@ unsigned ImageCodingPool::defaultWorkers() {
 }
 
 int32_t ImageCodingPool::jp2Threads() const {
-    // Pages are coded side by side; a single coder may use every core.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return threads_.empty() ? 0 : static_cast<int32_t>(std::max(1u, cores / workers()));
+    // The cores are shared among the pictures being coded and those waiting: side by side each
+    // coder takes one, and a picture coded alone (a one-page file, the last page) takes them
+    // all. The coded bytes do not depend on the number of threads.
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t busy = std::max<size_t>(1, running_ + queue_.size());
+    return static_cast<int32_t>(std::max<size_t>(1, cores / busy));
 }
 
 std::shared_ptr<ImageCodingJob> ImageCodingPool::codeBorrowed(const dib& picture,

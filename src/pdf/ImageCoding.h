@@ -132,6 +132,7 @@ class ImageCodingPool {
     void work();
     // Codes a job taken off the queue (without the lock) and files its result (with it).
     void run(ImageCodingJob& job, std::unique_lock<std::mutex>& lock, bool mayPark);
+    // OpenJPEG threads for a picture starting now (called with the lock held).
     int32_t jp2Threads() const;
 
     size_t memoryBound_;
