@@ -237,10 +237,24 @@ void ImageCodingJob::eraseResultFile() noexcept {
 // ---------------------------------------------------------------------------------------------
 // The pool
 
-ImageCodingPool::ImageCodingPool(unsigned workers, size_t memoryBound) : memoryBound_(memoryBound) {
-    threads_.reserve(workers);
-    for (unsigned i = 0; i < workers; ++i) {
-        threads_.emplace_back([this] { work(); });
+ImageCodingPool::ImageCodingPool(unsigned workers, size_t memoryBound)
+    : memoryBound_(memoryBound) {
+    try {
+        threads_.reserve(workers);
+        for (unsigned i = 0; i < workers; ++i) {
+            threads_.emplace_back([this] { work(); });
+        }
+    } catch (...) {
+        // No thread to be had: the workers made so far end before the failure is passed on.
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : threads_) {
+            t.join();
+        }
+        throw;
     }
 }
 
