@@ -57,18 +57,22 @@ class ExportPool : public pdftest::PdfTest {
         }
         PdfTest::TearDown();
     }
-    // The file an export with `workers` coding threads writes; with `precode` every page starts
-    // coding before the export does.
+    // The file an export with `workers` coding threads writes (in batch mode all files one
+    // after the other); with `precode` every page starts coding before the export does.
     std::string write(unsigned workers, bool precode = false,
-                      size_t bound = ExportPipeline::kCodedInMemory) {
+                      size_t bound = ExportPipeline::kCodedInMemory, bool batch = false) {
         qly::RandSeed(99);
         ExportPipeline pipe(s_, workers, bound);
         for (uint32_t k = 0; precode && k < bilder_.count; ++k) {
             pipe.precode(bilder_, k);
         }
-        const std::string name = out("pages.pdf");
-        EXPECT_TRUE(CreateThePDF(bilder_, s_, name, false, {}, &pipe).written);
-        return pdftest::readFile(name);
+        const ExportOutcome o = CreateThePDF(bilder_, s_, out("pages.pdf"), batch, {}, &pipe);
+        EXPECT_TRUE(o.written);
+        std::string bytes;
+        for (const std::string& file : o.files) {
+            bytes += pdftest::readFile(file);
+        }
+        return bytes;
     }
 
     void* abild_ = nullptr;
@@ -88,6 +92,9 @@ TEST_F(ExportPool, AnyNumberOfWorkersWritesTheSerialFileByteForByte) {
         // Pages handed over before the export, and results parked on disk past a 1-byte bound.
         EXPECT_EQ(write(2, true), serial);
         EXPECT_EQ(write(3, true, 1), serial);
+        // One file per page: the coding runs ahead across the files.
+        const std::string serialBatch = write(0, false, ExportPipeline::kCodedInMemory, true);
+        EXPECT_EQ(write(3, true, 1, true), serialBatch);
         EXPECT_TRUE(tempFiles().empty());
     }
 }
