@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -134,6 +135,20 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         hmax = std::max(hmax, dibheight(d));
     }
 
+    // The file is finished only when its pictures are coded; the window keeps handling its events
+    // while the last ones are.
+    std::vector<std::shared_ptr<qly::ImageCodingJob>> placed;
+    auto endDoc = [&] {
+        for (const std::shared_ptr<qly::ImageCodingJob>& job : placed) {
+            while (cb.processEvents && pipeline->pool()->workers() > 0 &&
+                   !pipeline->pool()->waitFor(*job, std::chrono::milliseconds(50))) {
+                cb.processEvents();
+            }
+        }
+        placed.clear();
+        canvas.EndDoc();
+    };
+
     // Pictures are handed to the pool a few pages ahead of the page being written.
     const uint32_t ahead = 2 * std::max(1u, pipeline->pool()->workers());
     uint32_t started = 0;
@@ -147,7 +162,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         }
         if (i > 1) {
             if (batchmode) {
-                canvas.EndDoc();
+                endDoc();
                 outcome.files.push_back(name);
                 ++counter;
                 name = batchFileName(base, counter);
@@ -169,6 +184,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
             layoutPage(s, canvas.PageWidth, canvas.PageHeight, W, H, wmax, hmax);
         std::shared_ptr<qly::ImageCodingJob> job = pipeline->takeJob(i - 1, params);
         if (p.drawn && job != nullptr) {
+            placed.push_back(job);
             canvas.DrawCodedImage(p.x, p.y, p.w, p.h, std::move(job));
         } else if (p.drawn) {
             canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H); // left out unless codable
@@ -184,7 +200,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         }
     }
     progress(0);
-    canvas.EndDoc();
+    endDoc();
     outcome.files.push_back(name);
     outcome.written = true;
     if (outcome.pagesWithoutRoom > 0) {

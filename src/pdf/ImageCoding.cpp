@@ -237,8 +237,7 @@ void ImageCodingJob::eraseResultFile() noexcept {
 // ---------------------------------------------------------------------------------------------
 // The pool
 
-ImageCodingPool::ImageCodingPool(unsigned workers, size_t memoryBound)
-    : memoryBound_(memoryBound) {
+ImageCodingPool::ImageCodingPool(unsigned workers, size_t memoryBound) : memoryBound_(memoryBound) {
     try {
         threads_.reserve(workers);
         for (unsigned i = 0; i < workers; ++i) {
@@ -441,6 +440,16 @@ CodedImage ImageCodingPool::take(ImageCodingJob& job) {
         eraseFile(file);
     }
     return result;
+}
+
+bool ImageCodingPool::waitFor(const ImageCodingJob& job, std::chrono::milliseconds timeout) {
+    using State = ImageCodingJob::State;
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (threads_.empty()) {
+        return job.state_ != State::Queued;
+    }
+    return changed_.wait_for(
+        lock, timeout, [&] { return job.state_ != State::Queued && job.state_ != State::Running; });
 }
 
 void ImageCodingPool::cancel(ImageCodingJob& job) noexcept {

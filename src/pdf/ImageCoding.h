@@ -15,6 +15,7 @@
 
 #include "platform/DibRecord.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -123,6 +124,9 @@ class ImageCodingPool {
     // Waits until the job is coded (coding it here when no worker has started it) and hands
     // over its result; a job is taken once, later calls give Kind::None.
     CodedImage take(ImageCodingJob& job);
+    // Waits up to `timeout` for a worker to finish the job; true once it is coded (or taken or
+    // cancelled). With no workers a job is only coded when it is taken, so this returns false.
+    bool waitFor(const ImageCodingJob& job, std::chrono::milliseconds timeout);
     // Drops the job: it is not coded when no worker has started it, else this waits for the
     // worker. Its picture is free afterwards and whatever it parked is erased.
     void cancel(ImageCodingJob& job) noexcept;
