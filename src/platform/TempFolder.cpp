@@ -1,6 +1,7 @@
 #include "platform/TempFolder.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ struct State {
     std::mutex mutex;
     std::string folder; // with a trailing separator; empty while there is none
     pid_t owner = 0;    // the process that made it
+    int lockFd = -1;    // the folder itself, locked while the process (or a forked child) lives
     bool exitHandlerSet = false;
     std::map<std::pair<std::string, std::string>, uint64_t> next; // per prefix and suffix
 };
@@ -48,8 +51,47 @@ void removeLocked(State& s) {
         std::error_code ec;
         fs::remove_all(fs::path(s.folder), ec);
     }
+    if (s.lockFd >= 0) {
+        ::close(s.lockFd);
+        s.lockFd = -1;
+    }
     s.folder.clear();
     s.next.clear();
+}
+
+// A folder left behind by a process that was killed, or died before its exit handler ran: ours
+// by its name and owner, no process holds its lock, and nothing in it changed for an hour (a
+// folder made a moment ago is not locked yet, and one of an older version is never locked).
+constexpr auto kAbandonedAfter = std::chrono::hours(1);
+
+void removeAbandonedFolders(const fs::path& base) {
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != 15 || name.compare(0, 9, "quillory-") != 0) {
+            continue;
+        }
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::getuid()) {
+            continue;
+        }
+        std::error_code timeError;
+        const auto changed = fs::last_write_time(it->path(), timeError);
+        if (timeError || now - changed < kAbandonedAfter) {
+            continue;
+        }
+        const int fd = ::open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code removeError;
+            fs::remove_all(it->path(), removeError);
+        }
+        ::close(fd);
+    }
 }
 
 void removeAtExit() {
@@ -79,7 +121,9 @@ bool ensureFolderLocked(State& s) {
         s.folder.clear();
         s.next.clear();
     }
-    std::string pattern = (systemTempFolder() / "quillory-XXXXXX").string();
+    const fs::path base = systemTempFolder();
+    removeAbandonedFolders(base);
+    std::string pattern = (base / "quillory-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) {
@@ -87,6 +131,14 @@ bool ensureFolderLocked(State& s) {
     }
     s.folder = std::string(buffer.data()) + "/";
     s.owner = ::getpid();
+    if (s.lockFd >= 0) {
+        ::close(s.lockFd);
+    }
+    // Held until the process ends: another process sees by it that the folder is in use.
+    s.lockFd = ::open(buffer.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (s.lockFd >= 0) {
+        ::flock(s.lockFd, LOCK_EX | LOCK_NB);
+    }
     if (!s.exitHandlerSet) {
         s.exitHandlerSet = std::atexit(removeAtExit) == 0;
     }

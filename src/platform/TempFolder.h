@@ -4,7 +4,9 @@
 // with mkdtemp under the system's temporary folder (TMPDIR when set, else /tmp), mode 0700, and
 // removes with everything in it when the process ends (at exit, also after an error). Two
 // processes sharing TMPDIR therefore never meet each other's files, and no other user can read
-// a page picture.
+// a page picture. A folder that a killed process left behind is removed when the next one is made:
+// each process keeps a lock on its folder while it lives, and a folder whose lock nobody holds
+// and in which nothing changed for an hour is taken to be abandoned.
 //
 // Names inside the folder are prefix + decimal counter + suffix. For the files made at once, each
 // prefix/suffix pair keeps its own next counter, so making one costs one or two file-system calls

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -153,3 +155,80 @@ TEST_F(TempFolder, GoesAwayWhenItsProcessEndsButNotWhenAForkedChildEnds) {
 }
 
 } // namespace
+
+namespace {
+
+// Forks a child that makes its own folder with one file in it and writes the folder's name into
+// the returned descriptor; then it is killed (`die`) or waits until `release` is closed.
+pid_t childWithFolder(bool die, int& nameFd, int& release) {
+    int names[2];
+    int hold[2];
+    EXPECT_EQ(::pipe(names), 0);
+    EXPECT_EQ(::pipe(hold), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(names[0]);
+        ::close(hold[1]);
+        qly::removeTempFolder();
+        qlytest::writeFile(qly::createTempFile("temppdfimg", ".bmp"), "page");
+        const std::string folder = qly::tempFolder();
+        (void)!::write(names[1], folder.data(), folder.size());
+        ::close(names[1]);
+        if (die) {
+            ::raise(SIGKILL);
+        }
+        char c = 0;
+        (void)!::read(hold[0], &c, 1);
+        ::_exit(0); // without the exit handler: the folder stays
+    }
+    ::close(names[1]);
+    ::close(hold[0]);
+    nameFd = names[0];
+    release = hold[1];
+    return pid;
+}
+
+std::string readAll(int fd) {
+    std::string text;
+    char buf[256];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) {
+        text.append(buf, size_t(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+} // namespace
+
+TEST_F(TempFolder, AFolderLeftByAKilledProcessGoesWhenTheNextIsMadeButNoLivingOnes) {
+    int killedName = -1, killedRelease = -1, livingName = -1, livingRelease = -1;
+    const pid_t killed = childWithFolder(true, killedName, killedRelease);
+    const std::string killedFolder = readAll(killedName);
+    int status = 0;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ::close(killedRelease);
+    const pid_t living = childWithFolder(false, livingName, livingRelease);
+    const std::string livingFolder = readAll(livingName);
+    // Unlocked but just made: another process may be about to lock it.
+    const fs::path fresh = tmp_.path() / "quillory-fresh1";
+    fs::create_directory(fresh);
+    ASSERT_TRUE(fs::exists(killedFolder + "temppdfimg0.bmp"));
+    for (const std::string& old : {killedFolder, livingFolder}) {
+        fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    }
+
+    qly::removeTempFolder();
+    const std::string mine = qly::tempFolder();
+    ASSERT_FALSE(mine.empty());
+    EXPECT_FALSE(fs::exists(killedFolder));
+    EXPECT_TRUE(fs::exists(livingFolder + "temppdfimg0.bmp"));
+    EXPECT_TRUE(fs::exists(fresh));
+
+    ::close(livingRelease);
+    ASSERT_EQ(::waitpid(living, &status, 0), living);
+    // Once its process has ended, the second one goes too.
+    qly::removeTempFolder();
+    qly::tempFolder();
+    EXPECT_FALSE(fs::exists(livingFolder));
+}
