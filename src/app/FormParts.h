@@ -10,13 +10,6 @@
 #include <QPixmap>
 #include <QString>
 
-class QAbstractButton;
-class QCheckBox;
-class QDoubleSpinBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QWidget;
 
 namespace formparts {
