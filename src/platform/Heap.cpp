@@ -27,7 +27,9 @@ void* callocAlloc(size_t size) {
     }
     return block;
 }
-void callocFree(void* block) { std::free(block); }
+void callocFree(void* block) {
+    std::free(block);
+}
 
 HeapAllocator gDefault{callocAlloc, callocFree};
 const HeapAllocator* gAllocator = &gDefault;
@@ -55,7 +57,9 @@ void heapFree(void* block) {
     }
 }
 
-int heapLastError() { return gLastError; }
+int heapLastError() {
+    return gLastError;
+}
 
 void setHeapAllocator(const HeapAllocator* allocator) {
     gAllocator = allocator != nullptr ? allocator : &gDefault;

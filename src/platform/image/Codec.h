@@ -33,7 +33,7 @@ struct DibError {
 
 // Owns a bitmap under construction; releases it unless handed out with release().
 class DibHolder {
-public:
+  public:
     DibHolder() = default;
     DibHolder(const DibHolder&) = delete;
     DibHolder& operator=(const DibHolder&) = delete;
@@ -53,7 +53,7 @@ public:
     bool empty() const { return d_.poi == nullptr; }
     dib release();
 
-private:
+  private:
     dib d_{};
 };
 
@@ -92,7 +92,7 @@ const Codec* detectCodec(const uint8_t* data, size_t size);
 
 // Little-endian readers over a bounds-checked cursor; reading past the end throws kErrDamaged.
 class ByteReader {
-public:
+  public:
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     size_t pos() const { return pos_; }
     size_t size() const { return size_; }
@@ -108,7 +108,7 @@ public:
     // Pointer to the next n bytes, which must all be present; advances.
     const uint8_t* bytes(size_t n);
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;

@@ -167,18 +167,14 @@ int32_t DibFileFormat(const std::string& fileName) {
     return DIB_AUTO;
 }
 
-bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
+namespace {
+
+// Runs a writer into `out`; a failure leaves `out` empty and its reason for DibLastError.
+template <class Writer> bool encodeGuarded(std::vector<uint8_t>& out, Writer write) {
     out.clear();
     gLastError.clear();
     try {
-        if (d.poi == nullptr || d.pmi == nullptr) {
-            fail(kErrEmpty);
-        }
-        const Codec* codec = codecForCode(format);
-        if (codec == nullptr || codec->write == nullptr) {
-            fail(kErrNoWriter);
-        }
-        codec->write(d, out);
+        write();
         return true;
     } catch (const DibError& e) {
         gLastError = e.reason;
@@ -189,11 +185,24 @@ bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
     return false;
 }
 
+} // namespace
+
+bool SaveDibToMemory(const dib& d, int32_t format, std::vector<uint8_t>& out) {
+    return encodeGuarded(out, [&] {
+        if (d.poi == nullptr || d.pmi == nullptr) {
+            fail(kErrEmpty);
+        }
+        const Codec* codec = codecForCode(format);
+        if (codec == nullptr || codec->write == nullptr) {
+            fail(kErrNoWriter);
+        }
+        codec->write(d, out);
+    });
+}
+
 bool SaveRowsToMemory(const DibRowFeed& rows, int32_t format, int32_t quality, int32_t threads,
                       std::vector<uint8_t>& out) {
-    out.clear();
-    gLastError.clear();
-    try {
+    return encodeGuarded(out, [&] {
         if (rows.row == nullptr || (rows.bytesPerPixel != 3 && rows.bytesPerPixel != 4)) {
             fail(kErrDepth);
         }
@@ -205,14 +214,7 @@ bool SaveRowsToMemory(const DibRowFeed& rows, int32_t format, int32_t quality, i
         } else {
             fail(kErrNoWriter);
         }
-        return true;
-    } catch (const DibError& e) {
-        gLastError = e.reason;
-    } catch (const std::bad_alloc&) {
-        gLastError = kErrNoMemory;
-    }
-    out.clear();
-    return false;
+    });
 }
 
 int32_t SaveDib(const dib& d, const std::string& fileName, int32_t format, void* /*wnd*/) {

@@ -521,13 +521,11 @@ OpjImage createImage(OPJ_UINT32 numcomps, uint32_t w, uint32_t h, bool grey) {
     return image;
 }
 
-
-
 // Codes a filled image at the size `quality` (see SetJPEG2000Qual) with `threads` threads; a JP2
 // file gets the resolution box of the pixels-per-metre values.
-void codeImage(opj_image_t* image, bool grey, uint32_t w, uint32_t h, int32_t quality,
-               int threads, OPJ_CODEC_FORMAT format, int32_t xPelsPerMeter,
-               int32_t yPelsPerMeter, std::vector<uint8_t>& out) {
+void codeImage(opj_image_t* image, bool grey, uint32_t w, uint32_t h, int32_t quality, int threads,
+               OPJ_CODEC_FORMAT format, int32_t xPelsPerMeter, int32_t yPelsPerMeter,
+               std::vector<uint8_t>& out) {
     opj_cparameters_t params;
     opj_set_default_encoder_parameters(&params);
     params.tcp_numlayers = 1;

@@ -121,6 +121,18 @@ bool compressGuarded(const JpegJob* job, unsigned char** mem, unsigned long* mem
     return true;
 }
 
+// Compresses into `out` (appended); throws kErrCannotWrite when libjpeg fails.
+void compressInto(const JpegJob& job, std::vector<uint8_t>& out) {
+    unsigned char* mem = nullptr;
+    unsigned long memSize = 0;
+    const bool ok = compressGuarded(&job, &mem, &memSize);
+    std::unique_ptr<unsigned char, MallocFree> owner(mem);
+    if (!ok) {
+        fail(kErrCannotWrite);
+    }
+    out.insert(out.end(), mem, mem + memSize);
+}
+
 } // namespace
 
 bool sniffJpeg(const uint8_t* data, size_t size) {
@@ -246,14 +258,7 @@ void writeJpeg(const dib& in, std::vector<uint8_t>& out) {
         }
         return src->buffer;
     };
-    unsigned char* mem = nullptr;
-    unsigned long memSize = 0;
-    const bool ok = compressGuarded(&job, &mem, &memSize);
-    std::unique_ptr<unsigned char, MallocFree> owner(mem);
-    if (!ok) {
-        fail(kErrCannotWrite);
-    }
-    out.insert(out.end(), mem, mem + memSize);
+    compressInto(job, out);
 }
 
 } // namespace qly::img
@@ -281,14 +286,7 @@ void writeJpegRows(const DibRowFeed& rows, int32_t quality, std::vector<uint8_t>
         auto* f = static_cast<Feed*>(ctx);
         return f->rows->row(f->rows->ctx, y, f->scratch.data());
     };
-    unsigned char* mem = nullptr;
-    unsigned long memSize = 0;
-    const bool ok = compressGuarded(&job, &mem, &memSize);
-    std::unique_ptr<unsigned char, MallocFree> owner(mem);
-    if (!ok) {
-        fail(kErrCannotWrite);
-    }
-    out.assign(mem, mem + memSize);
+    compressInto(job, out);
 }
 
 } // namespace qly::img
