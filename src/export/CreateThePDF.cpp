@@ -46,7 +46,7 @@ ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers,
       pool_(std::make_shared<qly::ImageCodingPool>(workers, memoryBound)) {}
 
 ExportPipeline::~ExportPipeline() {
-    cancelFrom(0);
+    cancelAll();
 }
 
 void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
@@ -62,24 +62,15 @@ void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
     }
 }
 
-std::shared_ptr<qly::ImageCodingJob> ExportPipeline::takeJob(uint32_t k,
-                                                             const qly::ImageCodingParams& p) {
-    if (k >= jobs_.size() || jobs_[k] == nullptr) {
-        return nullptr;
-    }
-    std::shared_ptr<qly::ImageCodingJob> job = std::move(jobs_[k]);
-    if (!(p == params_)) {
-        pool_->cancel(*job);
-        return nullptr;
-    }
-    return job;
+std::shared_ptr<qly::ImageCodingJob> ExportPipeline::takeJob(uint32_t k) {
+    return k < jobs_.size() ? std::move(jobs_[k]) : nullptr;
 }
 
-void ExportPipeline::cancelFrom(uint32_t first) noexcept {
-    for (size_t k = first; k < jobs_.size(); ++k) {
-        if (jobs_[k] != nullptr) {
-            pool_->cancel(*jobs_[k]);
-            jobs_[k].reset();
+void ExportPipeline::cancelAll() noexcept {
+    for (std::shared_ptr<qly::ImageCodingJob>& job : jobs_) {
+        if (job != nullptr) {
+            pool_->cancel(*job);
+            job.reset();
         }
     }
 }
@@ -101,7 +92,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     // change its pages again.
     struct Cancel {
         ExportPipeline* p;
-        ~Cancel() { p->cancelFrom(0); }
+        ~Cancel() { p->cancelAll(); }
     } cancelUnused{pipeline};
 
     TPDFCanvas canvas;
@@ -111,7 +102,6 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     canvas.usetempfileforimages = true;
     canvas.jpegquality = pipeline->params().jpegQuality;
     canvas.jpeg2000quality = pipeline->params().jpeg2000Quality;
-    const qly::ImageCodingParams params = canvas.codingParams();
     canvas.PageWidth = mmToPoints(s.BreitEd);
     canvas.PageHeight = mmToPoints(s.HochEd);
 
@@ -182,7 +172,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         const int32_t H = dibheight(picture);
         const PagePlacement p =
             layoutPage(s, canvas.PageWidth, canvas.PageHeight, W, H, wmax, hmax);
-        std::shared_ptr<qly::ImageCodingJob> job = pipeline->takeJob(i - 1, params);
+        std::shared_ptr<qly::ImageCodingJob> job = pipeline->takeJob(i - 1);
         if (p.drawn && job != nullptr) {
             placed.push_back(job);
             canvas.DrawCodedImage(p.x, p.y, p.w, p.h, std::move(job));

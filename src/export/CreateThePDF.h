@@ -35,10 +35,10 @@ class ExportPipeline {
     // Starts coding page k of `bilder` unless it is coded already or cannot be (16-bit pictures
     // and pictures without pixels are left to the export).
     void precode(TDynaArray& bilder, uint32_t k);
-    // The job of page k when it was started with `params`, handed over (null otherwise).
-    std::shared_ptr<qly::ImageCodingJob> takeJob(uint32_t k, const qly::ImageCodingParams& params);
-    // Cancels the jobs of pages from `first` on that were not handed over.
-    void cancelFrom(uint32_t first) noexcept;
+    // The job of page k, handed over (null when none was started).
+    std::shared_ptr<qly::ImageCodingJob> takeJob(uint32_t k);
+    // Cancels the jobs that were not handed over.
+    void cancelAll() noexcept;
 
     const std::shared_ptr<qly::ImageCodingPool>& pool() const { return pool_; }
     const qly::ImageCodingParams& params() const { return params_; }

@@ -1,17 +1,14 @@
 #include "pdf/ImageCoding.h"
 
 #include "document/Dib.h"
+#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/TempFolder.h"
 #include "platform/faxencode.h"
 #include "platform/jbig2enc.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -120,53 +117,6 @@ bool codeGroup4(const dib& d, std::vector<uint8_t>& out) {
         dst[stride - 1] &= tail;
     }
     return g4EncodePacked(packed.data(), w, h, out);
-}
-
-// Writes the whole vector into the (empty, ours) file; false on any failure.
-bool writeFile(const std::string& name, const std::vector<uint8_t>& data) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return ::close(fd) == 0;
-}
-
-bool readFile(const std::string& name, size_t size, std::vector<uint8_t>& data) {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        return false;
-    }
-    try {
-        data.resize(size);
-    } catch (const std::bad_alloc&) {
-        ::close(fd);
-        return false;
-    }
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, data.data() + done, size - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    return done == size;
 }
 
 void eraseFile(const std::string& name) noexcept {
@@ -377,7 +327,8 @@ void ImageCodingPool::run(ImageCodingJob& j, std::unique_lock<std::mutex>& lock,
             // Beyond the bound the data wait on disk. The file is made before it is written,
             // so workers never meet each other's names.
             file = createTempFile("tempimg", ".dat");
-            if (!file.empty() && writeFile(file, result.data)) {
+            if (!file.empty() &&
+                replaceFile(file, {{result.data.data(), result.data.size()}}) == FileStatus::Ok) {
                 j.resultSize_ = result.data.size();
                 bytes -= result.data.size();
                 std::vector<uint8_t>().swap(result.data);
@@ -434,7 +385,9 @@ CodedImage ImageCodingPool::take(ImageCodingJob& job) {
     job.resultFile_.clear();
     lock.unlock();
     if (!file.empty()) {
-        if (!readFile(file, job.resultSize_, result.data)) {
+        // The file must still hold exactly what was parked.
+        if (readRegularFile(file, result.data, job.resultSize_) != FileStatus::Ok ||
+            result.data.size() != job.resultSize_) {
             result = CodedImage{};
         }
         eraseFile(file);

@@ -90,6 +90,16 @@ void privateCopy(const dib& src, dib& out) {
     }
 }
 
+// The record's fields without its blocks: it owns and points at nothing.
+dib withoutPixels(const dib& d) {
+    dib r = d;
+    r.pmi = nullptr;
+    r.poih = 0;
+    r.pmih = 0;
+    r.poi = nullptr;
+    return r;
+}
+
 char* heapString(const std::string& s) {
     auto* p = static_cast<char*>(qly::heapAlloc(s.size() + 1));
     if (p != nullptr) {
@@ -150,11 +160,7 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
         if (usetempfileforimages) {
             // The pixels live only in the parked file; the entry keeps the record without its
             // pointers (the drawn bitmap belongs to the caller or is released below).
-            e->di = *local;
-            e->di.pmi = nullptr;
-            e->di.poih = 0;
-            e->di.pmih = 0;
-            e->di.poi = nullptr;
+            e->di = withoutPixels(*local);
             const std::string name = CreateUniqueTempFile("temppdfimg", ".bmp");
             if (!name.empty() && SaveDib(*local, name, DIB_BMP, nullptr) == 1) {
                 e->tempname = heapString(name);
@@ -179,11 +185,7 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
                                                qly::MessageIcon::Error);
             }
             // The copy belongs to the job from here on; the entry keeps its header fields.
-            e->di = copy;
-            e->di.pmi = nullptr;
-            e->di.poih = 0;
-            e->di.pmih = 0;
-            e->di.poi = nullptr;
+            e->di = withoutPixels(copy);
             AddJob(codingPool().codeOwned(copy, params));
         }
         Placement(x1, y1, x2w, y2w, n);
