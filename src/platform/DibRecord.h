@@ -59,14 +59,14 @@ static_assert(sizeof(LPAL) == 1028);
 using HGLOBAL_ = uintptr_t;
 
 struct dib {
-    BITMAPINFO* pmi;  // header and colour table; null when the record holds no bitmap
-    HGLOBAL_ poih;    // heap block of the pixel rows
-    HGLOBAL_ pmih;    // heap block of the header; may equal poih when both share one block
-    uint8_t* poi;     // first byte of the pixel rows; null when the record holds no bitmap
-    int32_t bytew;    // bytes per pixel row (row stride, a multiple of 4)
-    uint8_t ispal;    // palette flag set by the library; not used by the program
+    BITMAPINFO* pmi; // header and colour table; null when the record holds no bitmap
+    HGLOBAL_ poih;   // heap block of the pixel rows
+    HGLOBAL_ pmih;   // heap block of the header; may equal poih when both share one block
+    uint8_t* poi;    // first byte of the pixel rows; null when the record holds no bitmap
+    int32_t bytew;   // bytes per pixel row (row stride, a multiple of 4)
+    uint8_t ispal;   // palette flag set by the library; not used by the program
     uint8_t align1;
-    LPAL pal;         // palette copy (red, green, blue, flags) or the failure text
+    LPAL pal; // palette copy (red, green, blue, flags) or the failure text
     uint16_t align2;
     uintptr_t NOTUSEDINFIXEDMEMlp;
     int32_t zoom;

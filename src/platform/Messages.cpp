@@ -20,7 +20,9 @@ void StderrMessageSink::showMessage(const std::string& caption, const std::strin
     std::fflush(stderr);
 }
 
-MessageSink& messageSink() { return *gSink; }
+MessageSink& messageSink() {
+    return *gSink;
+}
 
 MessageSink* setMessageSink(MessageSink* sink) {
     MessageSink* previous = gSink == &gStderrSink ? nullptr : gSink;

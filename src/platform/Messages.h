@@ -10,7 +10,7 @@ namespace qly {
 enum class MessageIcon { None, Information, Warning, Error, Question };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // Shows `text` with an OK button. An empty caption means "no caption of its own".
     virtual void showMessage(const std::string& caption, const std::string& text,
@@ -19,7 +19,7 @@ public:
 
 // Writes "caption: text" lines to standard error.
 class StderrMessageSink : public MessageSink {
-public:
+  public:
     void showMessage(const std::string& caption, const std::string& text,
                      MessageIcon icon) override;
 };

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: %s\n", out.c_str(), DibLastError().c_str());
             ++failures;
         } else {
-            std::printf("%s: %dx%d, %d bit -> %s\n", argv[i], dibwidth(d), dibheight(d),
-                        dibbits(d), out.c_str());
+            std::printf("%s: %dx%d, %d bit -> %s\n", argv[i], dibwidth(d), dibheight(d), dibbits(d),
+                        out.c_str());
         }
         freedib(d);
     }

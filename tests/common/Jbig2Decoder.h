@@ -34,9 +34,10 @@ inline constexpr QeEntry kDecoderQe[47] = {
     {0x0005, 45, 42, 0}, {0x0001, 45, 43, 0}, {0x5601, 46, 46, 0},
 };
 
-// MQ decoder (T.88 E.3: INITDEC, DECODE, BYTEIN, RENORMD), reading 0xFF bytes past the end of its data.
+// MQ decoder (T.88 E.3: INITDEC, DECODE, BYTEIN, RENORMD), reading 0xFF bytes past the end of its
+// data.
 class MqDecoder {
-public:
+  public:
     struct Context {
         uint8_t index = 0;
         uint8_t mps = 0;
@@ -101,7 +102,7 @@ public:
     // Bytes the decoder has consumed so far (it never consumes a terminating marker).
     size_t position() const { return bp_; }
 
-private:
+  private:
     uint32_t byteAt(size_t i) const { return i < size_ ? data_[i] : 0xFFu; }
 
     void byteIn() {

@@ -10,14 +10,16 @@
 namespace {
 
 std::multiset<void*> gFreed;
-void* countingAlloc(size_t n) { return std::calloc(1, n); }
+void* countingAlloc(size_t n) {
+    return std::calloc(1, n);
+}
 void countingFree(void* p) {
     gFreed.insert(p);
     std::free(p);
 }
 
 class DibRelease : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         gFreed.clear();
         qly::setHeapAllocator(&counting_);

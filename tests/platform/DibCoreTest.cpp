@@ -14,8 +14,8 @@ TEST(NewDib, EveryDepthHasAlignedStrideAndZeroPixels) {
         int bits;
         int width;
         int stride;
-    } cases[] = {{1, 1, 4},   {1, 33, 8},  {4, 9, 8},    {8, 5, 8},
-                 {16, 3, 8},  {24, 5, 16}, {24, 4, 12},  {32, 3, 12}};
+    } cases[] = {{1, 1, 4},  {1, 33, 8},  {4, 9, 8},   {8, 5, 8},
+                 {16, 3, 8}, {24, 5, 16}, {24, 4, 12}, {32, 3, 12}};
     for (const auto& c : cases) {
         OwnedDib d;
         newdib(*d, c.width, 3, c.bits, nullptr, 0);
@@ -61,8 +61,8 @@ TEST(NewDib, CopiesTheGivenNumberOfColoursAndMirrorsThemInThePaletteCopy) {
 TEST(NewDib, RefusesBadDepthsAndSizesWithAReason) {
     const struct {
         int w, h, bits;
-    } bad[] = {{0, 5, 8}, {5, 0, 8}, {-1, 5, 24}, {5, 5, 2}, {5, 5, 0}, {65536, 1, 1},
-               {1, 65536, 8}, {65535, 65535, 24}};
+    } bad[] = {{0, 5, 8}, {5, 0, 8},     {-1, 5, 24},   {5, 5, 2},
+               {5, 5, 0}, {65536, 1, 1}, {1, 65536, 8}, {65535, 65535, 24}};
     for (const auto& c : bad) {
         dib d{};
         newdib(d, c.w, c.h, c.bits, nullptr, 0);

@@ -12,7 +12,9 @@ void* failingAlloc(size_t) {
     errno = ENOMEM;
     return nullptr;
 }
-void plainFree(void* p) { std::free(p); }
+void plainFree(void* p) {
+    std::free(p);
+}
 
 TEST(Heap, BlocksAreZeroFilledAndZeroSizeFails) {
     auto* p = static_cast<uint8_t*>(qly::heapAlloc(4096));

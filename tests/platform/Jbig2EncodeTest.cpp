@@ -56,7 +56,7 @@ Picture inverted(const Picture& p) {
 }
 
 class Jbig2Encode : public ::testing::Test {
-protected:
+  protected:
     qlytest::TempDir dir;
     std::string in = dir.file("tempim0.bmp");
     std::string globals = dir.file("tempim00.bmp");

@@ -174,7 +174,7 @@ std::vector<Picture> externalCases() {
 }
 
 class Jbig2ExternalDecoders : public ::testing::Test {
-protected:
+  protected:
     qlytest::TempDir dir;
     std::string file(const std::string& name) const { return dir.file(name); }
     // Reads a decoded PBM and compares it with the source picture.

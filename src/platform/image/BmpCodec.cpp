@@ -67,8 +67,8 @@ void decodeRle(ByteReader& r, const BmpHeader& h, DibHolder& out) {
     int64_t y = 0; // counted in file order: bottom-up unless topDown
     auto put = [&](uint8_t index) {
         if (x < h.width && y < h.height) {
-            const int32_t row = h.topDown ? static_cast<int32_t>(y)
-                                          : static_cast<int32_t>(h.height - 1 - y);
+            const int32_t row =
+                h.topDown ? static_cast<int32_t>(y) : static_cast<int32_t>(h.height - 1 - y);
             uint8_t* p = out.rowTop(row);
             if (rle4) {
                 uint8_t& b = p[x >> 1];
@@ -307,7 +307,8 @@ void encodeRleRow(const uint8_t* row, int bits, int64_t width, std::vector<uint8
     while (x < width) {
         // Length of the run of equal pixels (for RLE4: alternating pairs are not exploited).
         int64_t run = 1;
-        while (x + run < width && run < 255 && indexAt(row, bits, x + run) == indexAt(row, bits, x)) {
+        while (x + run < width && run < 255 &&
+               indexAt(row, bits, x + run) == indexAt(row, bits, x)) {
             ++run;
         }
         if (run >= 3 || width - x < 3) {

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kCubeLevels = 6;
 constexpr int kCubeSize = kCubeLevels * kCubeLevels * kCubeLevels; // 216
-constexpr int kGreys = 256 - kCubeSize;                             // 40
+constexpr int kGreys = 256 - kCubeSize;                            // 40
 
 struct Rgb {
     int r;

@@ -21,7 +21,7 @@ constexpr uint32_t kSltpContext = 0x9B25;
 // Line buffers: one zero byte ahead of the row and one behind it, so the context windows of the
 // first and last byte read white pixels outside the picture, as T.88 6.2.5.2 requires.
 class Line {
-public:
+  public:
     explicit Line(size_t rowBytes) : bytes_(rowBytes + 2, 0) {}
     uint8_t* data() { return bytes_.data() + 1; }
     const uint8_t* data() const { return bytes_.data() + 1; }
@@ -31,7 +31,7 @@ public:
         return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8);
     }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 

@@ -27,7 +27,7 @@ extern const std::array<MqState, 94> kMqStates;
 // given at construction, which must outlive the encoder; `finish` terminates the code with the
 // 0xFF 0xAC marker. Not copyable: it keeps a reference to its output.
 class MqEncoder {
-public:
+  public:
     explicit MqEncoder(std::vector<uint8_t>& out);
     MqEncoder(const MqEncoder&) = delete;
     MqEncoder& operator=(const MqEncoder&) = delete;
@@ -83,7 +83,7 @@ public:
     // Bytes appended to the output so far (the last of them may still change until finish).
     size_t bytesWritten() const;
 
-private:
+  private:
     // RENORME, shifting as many bits at once as the byte counter allows.
     void renormalise() {
         int shift = std::countl_zero(a_) - 16; // a_ is below 0x8000 and non-zero here
