@@ -5,7 +5,7 @@ set -euo pipefail
 
 PKGS=(
   # build and libraries
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev libqt6printsupport6
   zlib1g-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev libgif-dev
   libopenjp2-7-dev libimagequant-dev libwebp-dev libsane-dev libgtest-dev libgmock-dev
@@ -13,6 +13,7 @@ PKGS=(
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
+  sane-airscan  # network scanners (eSCL/AirScan, WSD) for the scanner list
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec
   # the installed files and the Debian package: icon rendering, their checkers, packaging
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils
