@@ -67,7 +67,7 @@ bool looksLikePdf(const std::string& file) {
 
 } // namespace
 
-std::string outputRefusal(const std::vector<std::string>& args) {
+OutputRefusal outputRefusal(const std::vector<std::string>& args) {
     if (args.empty()) {
         return {};
     }
@@ -78,20 +78,33 @@ std::string outputRefusal(const std::vector<std::string>& args) {
     }
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (fs::equivalent(args[i], out, ec)) {
-            return "Die Ausgabedatei " + out +
-                   " ist zugleich eine Eingabedatei und wird nicht überschrieben.";
+            return {"Die Ausgabedatei " + out +
+                        " ist zugleich eine Eingabedatei und wird nicht überschrieben.",
+                    1};
         }
     }
     if (!fs::is_regular_file(out, ec)) {
         return {}; // a device or pipe such as /dev/stdout
     }
+    // An empty file holds nothing to lose: `mktemp`, or standard output redirected to a new file.
+    const uintmax_t size = fs::file_size(out, ec);
+    if (!ec && size == 0) {
+        return {};
+    }
+    if (args.size() == 1) {
+        return {"Es ist keine Eingabedatei angegeben: die Datei " + out +
+                    " würde durch eine leere ersetzt und wird nicht überschrieben.",
+                2};
+    }
     if (isDocumentName(out)) {
         if (!looksLikeDocument(out)) {
-            return "Die Ausgabedatei " + out +
-                   " ist kein Quillory Dokument und wird nicht überschrieben.";
+            return {"Die Ausgabedatei " + out +
+                        " ist kein Quillory Dokument und wird nicht überschrieben.",
+                    1};
         }
     } else if (!looksLikePdf(out)) {
-        return "Die Ausgabedatei " + out + " ist keine PDF-Datei und wird nicht überschrieben.";
+        return {"Die Ausgabedatei " + out + " ist keine PDF-Datei und wird nicht überschrieben.",
+                1};
     }
     return {};
 }

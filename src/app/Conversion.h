@@ -30,10 +30,19 @@ void applyDocumentLayout(ExportSettings& s, const DocumentLayout& layout);
 // True when `name` ends in ".qly" (any case): the conversion then writes a document.
 bool isDocumentName(const std::string& name);
 
-// Why the output (the last argument) must not be written, or empty when it may: it names one of
-// the input files, or an existing file that is not a PDF (for a document output: not a
-// document), judged by its content. The text names the file.
-std::string outputRefusal(const std::vector<std::string>& args);
+// Why the output (the last argument) must not be written; an empty message when it may.
+struct OutputRefusal {
+    std::string message; // names the file
+    int exitStatus = 0;  // 2 for a call without input, as for a wrong command line; else 1
+    explicit operator bool() const { return !message.empty(); }
+};
+
+// The output is refused when it names one of the input files, or an existing file that is not a
+// PDF (for a document output: not a document), judged by its content; an empty file is no one's
+// content and may be replaced. With no input at all, an existing file that is not empty is
+// refused whatever it holds: such a call would replace it with an empty page or an empty
+// document. A new file, or one that is no regular file (/dev/stdout, a pipe), is never refused.
+OutputRefusal outputRefusal(const std::vector<std::string>& args);
 
 // True when every argument names an existing picture or document (judged by their bytes), so that
 // none is meant as an output: a file manager's "open with" passes such a list. The window then

@@ -18,7 +18,9 @@ struct MainFormSettings {
     bool SingleImageCheck = false;
     bool ScanUsingWIAChecked = true;
     bool ShowPDFCheck = true; // not kept
-    WindowPlacement placement{.NormPos = {0, 0, 734, 474}};
+    // An empty rectangle means "no position kept": the window then starts centred. A run that
+    // never shows the window (the conversion without a display) writes back what it read.
+    WindowPlacement placement{};
 };
 
 // The section of the main window in the settings file.

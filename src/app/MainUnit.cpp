@@ -253,9 +253,8 @@ void TMainForm::applyToControls(const MainFormSettings& s) {
 }
 
 void TMainForm::restoreSettings() {
+    // The placement starts empty, so a window kept at (0, 0) is told from a first start.
     MainFormSettings s = readControls();
-    // An empty rectangle marks "no stored position", so a window kept at (0, 0) is restored.
-    std::fill(std::begin(s.placement.NormPos), std::end(s.placement.NormPos), 0);
     std::string error;
     const bool ok = loadMainFormSettings(s, settingsFile_, error);
     applyToControls(s);
@@ -328,9 +327,9 @@ void TMainForm::FormShow() {
         addArgumentsAsPages();
         return;
     }
-    if (const std::string refusal = outputRefusal(args_); !refusal.empty()) {
-        showError(refusal);
-        conversionStatus_ = 1;
+    if (const OutputRefusal refusal = outputRefusal(args_)) {
+        showError(refusal.message);
+        conversionStatus_ = refusal.exitStatus;
         QCoreApplication::exit(conversionStatus_);
         return;
     }

@@ -46,12 +46,12 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     if (!loadMainFormSettings(settings, file, error)) {
         std::fprintf(stderr, "quillory: %s\n", error.c_str());
     }
-    if (const std::string refusal = outputRefusal(args); !refusal.empty()) {
-        std::fprintf(stderr, "quillory: %s\n", refusal.c_str());
+    if (const OutputRefusal refusal = outputRefusal(args)) {
+        std::fprintf(stderr, "quillory: %s\n", refusal.message.c_str());
         if (!saveMainFormSettings(settings, file, error)) {
             std::fprintf(stderr, "quillory: %s\n", error.c_str());
         }
-        return 1;
+        return refusal.exitStatus;
     }
     void* abild = nullptr;
     TDynaArray bilder(sizeof(dib), &abild);

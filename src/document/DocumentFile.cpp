@@ -3,15 +3,14 @@
 
 #include "document/Dib.h"
 #include "document/DynaArray.h"
+#include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 
 #include <array>
 #include <bit>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include <fcntl.h>
@@ -190,12 +189,6 @@ class FileDescriptor {
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
-    // Closes now and tells whether that worked (a late write error shows here).
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 
   private:
     int fd_;
@@ -278,93 +271,6 @@ void writePicture(BufferedWriter& out, const dib& d, const DocumentProgress& pro
         out.bytes(d.poi + size_t(r) * size_t(d.bytew), size_t(d.bytew));
     }
     rows.afterLastRow();
-}
-
-// The file a name finally refers to: symbolic links of the last component are followed, also to
-// a file that does not exist yet. Empty when the links loop or cannot be read.
-std::string resolveLinks(std::string name) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return name;
-        }
-        std::vector<char> target(PATH_MAX);
-        const ssize_t n = ::readlink(name.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<size_t>(n) >= target.size()) {
-            return {};
-        }
-        const std::string link(target.data(), static_cast<size_t>(n));
-        const size_t slash = name.rfind('/');
-        name = link.front() == '/' || slash == std::string::npos ? link
-                                                                 : name.substr(0, slash + 1) + link;
-    }
-    return {};
-}
-
-// A hidden name beside `target`: "." + the file name + "." + eight hex digits + ".tmp".
-std::string temporaryNameFor(const std::string& target, uint32_t salt) {
-    const size_t slash = target.rfind('/');
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    // Keep the whole name within the 255 bytes a folder entry may have.
-    const std::string base = target.substr(start, 200);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string suffix(8, '0');
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        suffix[i] = kHex[(salt >> (28 - 4 * i)) & 15];
-    }
-    return target.substr(0, start) + "." + base + "." + suffix + ".tmp";
-}
-
-// The temporary file of a save: removed when the save ends without renaming it.
-class TemporaryFile {
-  public:
-    TemporaryFile() = default;
-    ~TemporaryFile() {
-        if (!name_.empty()) {
-            ::unlink(name_.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    // Creates a new file under a fresh name beside `target`; returns the descriptor or -1.
-    int create(const std::string& target) {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = temporaryNameFor(target, random());
-            const int fd =
-                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-            if (fd >= 0) {
-                name_ = name;
-                return fd;
-            }
-            if (errno != EEXIST) {
-                return -1;
-            }
-        }
-        return -1;
-    }
-    // Moves the file to `target`; afterwards it is no longer ours to remove.
-    bool renameTo(const std::string& target) {
-        if (::rename(name_.c_str(), target.c_str()) != 0) {
-            return false;
-        }
-        name_.clear();
-        return true;
-    }
-
-  private:
-    std::string name_;
-};
-
-// Makes the rename itself durable; a folder that cannot be synced changes nothing for the caller,
-// as the file is complete under its name either way.
-void syncFolderOf(const std::string& target) {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) {
-        ::fsync(fd.get());
-    }
 }
 
 // ---- Reading ----
@@ -594,25 +500,11 @@ DocumentStatus saveDocument(const std::string& fileName, TDynaArray& bilder,
             return DocumentStatus::WriteFailed;
         }
     }
-    const std::string target = resolveLinks(fileName);
-    if (target.empty()) {
+    qly::ReplacingFile file;
+    if (file.open(fileName, false) != qly::ReplacingFile::Opened::Replacing) {
         return DocumentStatus::CannotCreate;
     }
-    struct stat existing {};
-    const bool replacing = ::stat(target.c_str(), &existing) == 0;
-    if (replacing && !S_ISREG(existing.st_mode)) {
-        return DocumentStatus::CannotCreate;
-    }
-
-    TemporaryFile temporary;
-    FileDescriptor fd(temporary.create(target));
-    if (fd.get() < 0) {
-        return DocumentStatus::CannotCreate;
-    }
-    if (replacing && ::fchmod(fd.get(), existing.st_mode & 0777) != 0) {
-        return DocumentStatus::WriteFailed;
-    }
-    BufferedWriter out(fd.get());
+    BufferedWriter out(file.fd());
     out.i32(kMagic);
     out.i32(static_cast<int32_t>(bilder.count));
     for (uint32_t i = 0; i < bilder.count; ++i) {
@@ -621,10 +513,9 @@ DocumentStatus saveDocument(const std::string& fileName, TDynaArray& bilder,
     std::array<uint8_t, kTrailerBytes> trailer{};
     encodeTrailer(layout, trailer.data());
     out.bytes(trailer.data(), trailer.size());
-    if (!out.flush() || ::fsync(fd.get()) != 0 || !fd.close() || !temporary.renameTo(target)) {
+    if (!out.flush() || !file.commit()) {
         return DocumentStatus::WriteFailed;
     }
-    syncFolderOf(target);
     return DocumentStatus::Ok;
 }
 

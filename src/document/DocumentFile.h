@@ -39,18 +39,19 @@ enum class DocumentStatus { Ok, CannotCreate, CannotOpen, NotADocument, WriteFai
 
 // Writes the pages of `bilder` (records of type dib, in order) and `layout` to `fileName`.
 //
-// The file is written under a temporary name in the target's folder (created exclusively, with the
-// mode a new file gets under the umask, or the permission bits of the file it replaces), every
-// write is checked, the file is flushed to the disk (fsync) and renamed over the target only when
-// everything was written. On any failure the temporary file is removed and an earlier file of
-// that name is left intact. A target that is a symbolic link is resolved: the file it points to is
-// replaced and the link stays.
+// The file is written as a qly::ReplacingFile: under a temporary name in the target's folder
+// (with the mode a new file gets under the umask, or the permission bits of the file it
+// replaces), every write checked, flushed to the disk and put in the target's place only when
+// everything was written. On any failure an earlier file of that name is left intact. A target
+// that is a symbolic link is resolved: the file it points to is replaced and the link stays; one
+// with several hard links keeps them.
 //
 // CannotCreate: the temporary file could not be created (missing or read-only folder), or the
-// target exists and is not a regular file. WriteFailed: a write, flush, close or the rename failed
-// (a full disk, say), or a page cannot be stored (no bitmap, a depth other than 1/4/8/16/24/32, a
-// size of 0 or over 65535 per side, a row length that is not the DIB row length, a header that is
-// not an uncompressed 40-byte one); pages are checked before anything is created.
+// target exists and is not a regular file (or is a name under /dev or /proc). WriteFailed: a write,
+// flush, close or the rename failed (a full disk, say), or a page cannot be stored (no bitmap, a
+// depth other than 1/4/8/16/24/32, a size of 0 or over 65535 per side, a row length that is not the
+// DIB row length, a header that is not an uncompressed 40-byte one); pages are checked before
+// anything is created.
 DocumentStatus saveDocument(const std::string& fileName, TDynaArray& bilder,
                             const DocumentLayout& layout, const DocumentProgress& progress = {});
 

@@ -12,16 +12,20 @@
 namespace qly {
 
 PdfOutputFile::~PdfOutputFile() {
-    if (fd_ >= 0) {
+    drop();
+}
+
+void PdfOutputFile::drop() {
+    if (inPlace_ && fd_ >= 0) {
         ::close(fd_);
     }
+    out_.abandon();
+    fd_ = -1;
+    inPlace_ = false;
 }
 
 bool PdfOutputFile::create(const std::string& name) {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    drop();
     name_ = name;
     written_ = 0;
     regular_ = false;
@@ -29,9 +33,15 @@ bool PdfOutputFile::create(const std::string& name) {
         return false;
     }
     int fd = -1;
-    do {
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    if (out_.open(name, true) != ReplacingFile::Opened::Failed) {
+        fd = out_.fd();
+    } else if (errno == EACCES || errno == EROFS || errno == EPERM) {
+        // No new file can be made beside the target, but the target itself may be writable.
+        do {
+            fd = ::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+        } while (fd < 0 && errno == EINTR);
+        inPlace_ = fd >= 0;
+    }
     if (fd < 0) {
         return false;
     }
@@ -92,6 +102,13 @@ void PdfOutputFile::close() {
     }
     const int fd = fd_;
     fd_ = -1;
+    if (!inPlace_) {
+        if (!out_.commit()) {
+            throw IoError(std::strerror(errno), name_, written_);
+        }
+        return;
+    }
+    inPlace_ = false;
     // close() reports delayed write errors (network file systems, quotas). EINTR still closes
     // the descriptor on Linux, so it is not retried.
     if (::close(fd) != 0 && errno != EINTR) {
@@ -100,11 +117,9 @@ void PdfOutputFile::close() {
 }
 
 void PdfOutputFile::discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!regular_ || name_.empty()) {
+    const bool inPlace = inPlace_;
+    drop();
+    if (!inPlace || !regular_ || name_.empty()) {
         return;
     }
     regular_ = false;

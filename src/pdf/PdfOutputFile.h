@@ -3,6 +3,8 @@
 // byte handed over is written at once, and the count of bytes written is the position the
 // writer records for its objects and its cross-reference table.
 
+#include "platform/FileAccess.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,8 +23,12 @@ class PdfOutputFile {
     // Closes a file that is still open, quietly (its content stays as written).
     ~PdfOutputFile();
 
-    // Creates `name` (UTF-8), truncating an existing file, permissions 0666 minus the umask.
-    // Returns false when it cannot be created. Any file open before is closed first.
+    // Starts the file `name` (UTF-8) as a ReplacingFile: the bytes go into a temporary file
+    // beside it, which takes its place at close(), so an earlier file stays as it was until the
+    // new one is complete. A device, a pipe or /dev/stdout is written directly; so is an existing
+    // file in a folder where no new file can be made (truncated at once, as there is no other
+    // way). A new file gets 0666 minus the umask. Returns false when it cannot be created. Any
+    // file open before is dropped first.
     bool create(const std::string& name);
     bool isOpen() const { return fd_ >= 0; }
     const std::string& name() const { return name_; }
@@ -41,15 +47,20 @@ class PdfOutputFile {
     // (pipes, sockets, terminals, /dev/null) are not asked: the count is their position, true.
     bool queryPosition(int64_t& pos) const;
 
-    // Closes the file; throws IoError when the system reports that the data could not be
-    // written in full.
+    // Closes the file and puts it in its place; throws IoError when the system reports that the
+    // data could not be written in full or the file cannot take its place (the earlier file then
+    // stays).
     void close();
 
-    // Closes the file without reporting errors and removes it, but only when it is the regular
-    // file this object created (never a device, pipe or a file put there by someone else).
+    // Drops what was written without reporting errors: the temporary file is removed. A file
+    // written directly is removed only when it is the regular file this object created (never a
+    // device, pipe or a file put there by someone else).
     void discard();
 
   private:
+    void drop();
+    ReplacingFile out_;
+    bool inPlace_ = false; // written straight into an existing file, out_ unused
     int fd_ = -1;
     std::string name_;
     int64_t written_ = 0;

@@ -45,4 +45,52 @@ struct FilePiece {
 // Anything but a regular file (a folder, device or pipe) is refused without being opened.
 FileStatus replaceFile(const std::string& name, std::initializer_list<FilePiece> pieces);
 
+// The new content of a file that is written piece by piece (a PDF, a document), so that the file
+// named is at every moment either its earlier self or the whole new content:
+// - The content goes into a new hidden file beside the target (".NAME.XXXXXXXX.tmp", created
+//   exclusively); commit() flushes it to the disk and renames it over the target. A symbolic
+//   link is followed and stays; a replaced file's permission bits, owner and group are kept.
+// - A target with several hard links keeps them: commit() reserves the space, then copies the
+//   new content into the target itself.
+// - A target that cannot be renamed onto (a device, a pipe, anything under /dev or /proc such as
+//   /dev/stdout) is written directly when the caller allows it: open() then says Direct and the
+//   descriptor is the target's own.
+// Whatever is not committed is removed when the object ends; the target stays as it was.
+class ReplacingFile {
+  public:
+    enum class Opened {
+        Failed,    // nothing can be written (errno tells why), e.g. no new file in the folder
+        Replacing, // a new file beside the target, which commit() puts in its place
+        Direct,    // the target itself, written as it goes
+    };
+
+    ReplacingFile() = default;
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Starts the new content of `name` (UTF-8). `allowDirect`: whether a target that cannot be
+    // replaced by renaming is opened for writing as it is, or refused (Failed, errno EINVAL).
+    Opened open(const std::string& name, bool allowDirect);
+    // The descriptor to write to; -1 when nothing is open.
+    int fd() const { return fd_; }
+    // Makes the written content the target's. False with errno on failure: then nothing of the
+    // new content is left and the target is as it was (a direct output keeps what it got).
+    bool commit();
+    // Drops the new content: the temporary file is removed, a direct output is closed.
+    void abandon();
+
+  private:
+    bool copyIntoTarget(int from);
+    int fd_ = -1;
+    bool direct_ = false;
+    bool existed_ = false;
+    std::string target_; // the file itself, links followed
+    std::string part_;   // the temporary file while it is ours
+    unsigned oldMode_ = 0;
+    unsigned oldUid_ = 0;
+    unsigned oldGid_ = 0;
+    unsigned long oldLinks_ = 0;
+};
+
 } // namespace qly

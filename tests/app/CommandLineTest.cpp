@@ -119,13 +119,70 @@ TEST_F(CommandLine, AnUnwritableOutputIsReportedAndLeavesNothingBehind) {
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
 }
 
-TEST_F(CommandLine, OneArgumentWritesOneEmptyPage) {
-    const std::string pdf = dir_.file("empty.pdf");
-    const CommandResult r = quillory("'" + pdf + "'");
+TEST_F(CommandLine, OneArgumentWritesOneEmptyPageButNeverReplacesAFileThatHoldsSomething) {
+    // A new file, and an empty one, get the empty page.
+    for (const std::string name : {"new.pdf", "empty.pdf"}) {
+        const std::string pdf = dir_.file(name);
+        if (name == std::string("empty.pdf")) {
+            std::ofstream{pdf};
+        }
+        const CommandResult r = quillory("'" + pdf + "'");
+        EXPECT_EQ(r.status, 0) << r.output;
+        pdftest::expectQpdfClean(pdf);
+        const CommandResult info = pdftest::run("pdfinfo '" + pdf + "'");
+        EXPECT_NE(info.output.find("Pages:           1"), std::string::npos) << info.output;
+    }
+    // A document, a PDF or any other file with content is left as it is, with status 2.
+    const std::string doc = dir_.file("work.qly");
+    const std::string pdf = dir_.file("keep.pdf");
+    ASSERT_EQ(quillory(picture("a.bmp", 40, 30, 24, 3) + " '" + doc + "'").status, 0);
+    ASSERT_EQ(quillory(picture("b.bmp", 40, 30, 24, 3) + " '" + pdf + "'").status, 0);
+    std::ofstream(dir_.file("notes.txt")) << "my notes";
+    for (const std::string& file : {doc, pdf, dir_.file("notes.txt")}) {
+        const std::string before = pdftest::readFile(file);
+        const CommandResult r = quillory("'" + file + "'");
+        EXPECT_EQ(r.status, 2) << r.output;
+        EXPECT_NE(r.output.find(file), std::string::npos) << r.output;
+        EXPECT_EQ(r.output.find("geschrieben"), std::string::npos) << r.output;
+        EXPECT_EQ(pdftest::readFile(file), before) << file;
+    }
+}
+
+TEST_F(CommandLine, AnEmptyFileOrStandardOutputRedirectedToANewFileMayBeTheOutput) {
+    const std::string pic = picture("a.png", 60, 40, 24, 15);
+    const CommandResult made =
+        pdftest::run("mktemp --suffix=.pdf -p '" + dir_.path().string() + "'");
+    ASSERT_EQ(made.status, 0);
+    const std::string empty = made.output.substr(0, made.output.find('\n'));
+    CommandResult r = quillory(pic + " '" + empty + "'");
     EXPECT_EQ(r.status, 0) << r.output;
-    pdftest::expectQpdfClean(pdf);
-    const CommandResult info = pdftest::run("pdfinfo '" + pdf + "'");
-    EXPECT_NE(info.output.find("Pages:           1"), std::string::npos) << info.output;
+    pdftest::expectQpdfClean(empty);
+    const std::string redirected = dir_.file("redirected.pdf");
+    r = pdftest::run("(" + command(pic + " /dev/stdout") + " >'" + redirected + "')");
+    EXPECT_EQ(r.status, 0) << r.output;
+    pdftest::expectQpdfClean(redirected);
+    EXPECT_EQ(pdftest::pdfimagesList(redirected).size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
+}
+
+TEST_F(CommandLine, AFailedWriteKeepsTheEarlierPdf) {
+    // One file, and one file per page, each over an earlier PDF, on a disk that fills up.
+    const std::string big = picture("big.png", 900, 700, 24, 15);
+    const std::string pdf = dir_.file("keep.pdf");
+    ASSERT_EQ(quillory(picture("small.bmp", 40, 30, 24, 3) + " '" + pdf + "'").status, 0);
+    const std::string before = pdftest::readFile(pdf);
+    // Files of this run may grow to 40 kB; a run that exceeds that is refused the bytes (EFBIG).
+    const CommandResult r =
+        pdftest::run("trap '' XFSZ; ulimit -f 40; " + command(big + " " + big + " '" + pdf + "'"));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find(pdf), std::string::npos) << r.output;
+    EXPECT_EQ(pdftest::readFile(pdf), before);
+    // Nothing else is left beside it.
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 3u) << "keep.pdf and the two pictures";
 }
 
 TEST_F(CommandLine, ConversionsRunningAtOnceKeepTheirOwnPagesAndLeaveNothingInTmpdir) {

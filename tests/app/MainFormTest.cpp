@@ -210,6 +210,17 @@ TEST_F(MainForm, WindowKeptAtTheScreenCornerIsRestoredThere) {
     EXPECT_EQ(form->HochEd->value(), 297);
 }
 
+TEST_F(MainForm, AConversionWithoutAWindowLeavesTheWindowCentred) {
+    form.reset();
+    // What a first conversion without a display leaves behind: every value, no position.
+    std::string error;
+    ASSERT_TRUE(saveMainFormSettings(MainFormSettings{}, settingsFile(), error)) << error;
+    open();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(form->geometry().center(), screen.center());
+    EXPECT_EQ(form->size(), QSize(734, 474));
+}
+
 // ---- progress panel ---------------------------------------------------------------------------
 
 class PaintRecorder : public QObject {

@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -232,6 +234,86 @@ TEST_F(PdfFailures, DestroyingAWriterWhoseFileCannotBeFinishedLeavesNothingBehin
     }
     EXPECT_FALSE(std::filesystem::exists(name));
     EXPECT_TRUE(tempFiles().empty());
+}
+
+// Every way a target can stand in its folder: the file is replaced only once the new one is
+// complete, and a write that fails leaves it exactly as it was.
+TEST_F(PdfFailures, AnEarlierFileStaysUntilTheNewOneIsCompleteAndAfterAFailedWrite) {
+    enum class Target { New, Existing, SymbolicLink, HardLinked };
+    OwnedDib pic; // noise: some 60 kB however it is coded
+    qlytest::makePattern(pic, 320, 320, 24);
+    for (const bool fails : {false, true}) {
+        for (const Target kind :
+             {Target::New, Target::Existing, Target::SymbolicLink, Target::HardLinked}) {
+            SCOPED_TRACE(testing::Message() << "kind " << int(kind) << (fails ? " failing" : ""));
+            std::filesystem::remove_all(dir_.path());
+            std::filesystem::create_directories(dir_.path());
+            const std::string real = out("real.pdf");
+            const std::string other = out("other.pdf");
+            const std::string earlier = "%PDF-1.4 an earlier file\n";
+            if (kind != Target::New) {
+                std::ofstream(real) << earlier;
+                ::chmod(real.c_str(), 0640);
+            }
+            std::string name = real;
+            if (kind == Target::SymbolicLink) {
+                name = out("link.pdf");
+                ASSERT_EQ(::symlink("real.pdf", name.c_str()), 0);
+            } else if (kind == Target::HardLinked) {
+                ASSERT_EQ(::link(real.c_str(), other.c_str()), 0);
+            }
+            const auto entries = [&] {
+                std::vector<std::string> names;
+                for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
+                    names.push_back(e.path().filename().string());
+                }
+                std::sort(names.begin(), names.end());
+                return names;
+            };
+            std::vector<std::string> before = entries();
+            {
+                TPDFCanvas pdf;
+                ASSERT_TRUE(pdf.BeginDoc(name));
+                pdf.DrawDIB(0, 0, 100, 100, *pic, 0, 0, 320, 320);
+                pdf.NewPage();
+                // Half written: the target is what it was.
+                EXPECT_EQ(std::filesystem::exists(real), kind != Target::New);
+                if (kind != Target::New) {
+                    EXPECT_TRUE(pdftest::readFile(real) == earlier);
+                }
+                if (fails) {
+                    FileSizeCap cap(20000);
+                    EXPECT_THROW(pdf.EndDoc(), qly::IoError);
+                } else {
+                    pdf.EndDoc();
+                }
+            }
+            if (!fails && kind == Target::New) {
+                before.push_back("real.pdf");
+            }
+            EXPECT_EQ(entries(), before) << "no temporary file is left";
+            if (fails) {
+                EXPECT_EQ(std::filesystem::exists(real), kind != Target::New);
+                if (kind != Target::New) {
+                    EXPECT_TRUE(pdftest::readFile(real) == earlier);
+                }
+                continue;
+            }
+            parseAndCheck(real);
+            struct stat st {};
+            ASSERT_EQ(::lstat(real.c_str(), &st), 0);
+            if (kind != Target::New) {
+                EXPECT_EQ(st.st_mode & 0777, 0640u);
+            }
+            EXPECT_EQ(st.st_nlink, kind == Target::HardLinked ? 2u : 1u);
+            if (kind == Target::SymbolicLink) {
+                EXPECT_TRUE(std::filesystem::is_symlink(name));
+            }
+            if (kind == Target::HardLinked) {
+                EXPECT_TRUE(pdftest::readFile(other) == pdftest::readFile(real));
+            }
+        }
+    }
 }
 
 TEST_F(PdfFailures, FullDeviceRaisesFromBeginDocAndIsNeverRemoved) {
