@@ -41,7 +41,6 @@ QSpinBox* whole(QWidget* parent, const char* name, int lo, int hi, int step, int
     s->setSingleStep(step);
     s->setValue(value);
     s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    s->setKeyboardTracking(false);
     return s;
 }
 
@@ -54,7 +53,6 @@ QDoubleSpinBox* decimal(QWidget* parent, const char* name, double lo, double hi,
     s->setSingleStep(step);
     s->setValue(value);
     s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    s->setKeyboardTracking(false);
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include "pdf/PdfTestUtil.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDate>
@@ -21,10 +22,12 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -368,6 +371,34 @@ TEST_F(MainForm, RotatingTurnsThePageShownAndResetsTheProgress) {
     click("RorRightBtn");
     EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
     EXPECT_EQ(form->StatusPosition, 0);
+}
+
+TEST_F(MainForm, ATypedNumberCountsAtOnceWithoutEnter) {
+    // Page 2 is shown; "1" typed into the page number and then a turn button (which takes no
+    // focus) turns page 1.
+    addPages({10, 20});
+    ASSERT_EQ(form->PageEd->value(), 2);
+    form->PageEd->selectAll();
+    QTest::keyClicks(form->PageEd, "1");
+    click("RorRightBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{30, 20}));
+    // Every number field of the window takes a value as it is typed.
+    for (QAbstractSpinBox* field : form->findChildren<QAbstractSpinBox*>()) {
+        auto* whole = qobject_cast<QSpinBox*>(field);
+        auto* decimal = qobject_cast<QDoubleSpinBox*>(field);
+        const double lo = whole ? whole->minimum() : decimal->minimum();
+        const double hi = whole ? whole->maximum() : decimal->maximum();
+        const double now = whole ? whole->value() : decimal->value();
+        if (!field->isEnabled() || hi - lo < 2) {
+            continue;
+        }
+        SCOPED_TRACE(field->objectName().toStdString());
+        int wanted = static_cast<int>(std::ceil(lo + (hi - lo) / 3));
+        wanted += wanted == static_cast<int>(now) ? 1 : 0;
+        field->selectAll();
+        QTest::keyClicks(field, QString::number(wanted));
+        EXPECT_EQ(whole ? whole->value() : decimal->value(), wanted);
+    }
 }
 
 // ---- saving a page ----------------------------------------------------------------------------
