@@ -3,12 +3,28 @@
 #include "platform/GrafikRW3.h"
 #include "platform/Messages.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace {
 
-constexpr std::array<const char*, 12> kExtensions = {
-    ".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg", ".lbm", ".pcx", ".rle", ".tga", ".tif", ".jp2"};
+constexpr std::array<const char*, 13> kExtensions = {".bmp", ".dib", ".gif", ".iff", ".jif",
+                                                     ".jpg", ".lbm", ".pcx", ".rle", ".tga",
+                                                     ".tif", ".jp2", ".png"};
+
+// The extension of the last path element with its dot, in lower case; empty without one.
+std::string extensionOf(const std::string& name) {
+    const size_t slash = name.find_last_of('/');
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
 
 } // namespace
 
@@ -30,6 +46,20 @@ std::string nameWithSaveExtension(const std::string& name, int filterIndex) {
         return name;
     }
     return name + saveExtension(filterIndex);
+}
+
+int32_t saveFormatFor(const std::string& name, int filterIndex) {
+    std::string ext = extensionOf(name);
+    if (ext == ".jpeg") {
+        ext = ".jpg";
+    } else if (ext == ".tiff") {
+        ext = ".tif";
+    }
+    const auto it = std::find(kExtensions.begin(), kExtensions.end(), ext);
+    if (!ext.empty() && it != kExtensions.end()) {
+        return saveFormatCode(static_cast<int>(it - kExtensions.begin()) + 1);
+    }
+    return saveFormatCode(filterIndex);
 }
 
 bool SavePicture(const dib& page, const std::string& fileName, int32_t format) {

@@ -7,12 +7,16 @@
 #include <string>
 
 // The format code for the save filter's 1-based position: position + 2 (BMP at 1 ... JPEG 2000
-// at 12, the order of GetDIBSaveFilter).
+// at 12, PNG at 13: the order of GetDIBSaveFilter).
 int32_t saveFormatCode(int filterIndex);
-// The extension of that format with its dot (".bmp" ... ".jp2"); empty outside 1..12.
+// The extension of that format with its dot (".bmp" ... ".png"); empty outside 1..13.
 std::string saveExtension(int filterIndex);
 // `name` with the filter's extension appended when its last path element has no "." in it.
 std::string nameWithSaveExtension(const std::string& name, int filterIndex);
+// The format a page named `name` is saved in: the one its extension names when that is one of the
+// save formats' extensions (any case; ".jpeg" and ".tiff" too), so that the file holds what its
+// name says; else the one at the filter position.
+int32_t saveFormatFor(const std::string& name, int filterIndex);
 
 // Writes `page` to `fileName` in `format`. A failure (unwritable folder, full disk, a format
 // that cannot hold the picture) is shown through the message sink with the error icon, caption

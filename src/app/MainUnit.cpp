@@ -505,8 +505,8 @@ void TMainForm::SavePicBtnClick() {
     if (!r.accepted) {
         return;
     }
-    SavePicture(page, nameWithSaveExtension(r.files.front(), r.filterIndex),
-                saveFormatCode(r.filterIndex));
+    const std::string name = nameWithSaveExtension(r.files.front(), r.filterIndex);
+    SavePicture(page, name, saveFormatFor(name, r.filterIndex));
 }
 
 void TMainForm::DelBtnClick() {

@@ -111,8 +111,8 @@ int32_t GetJPEGQual();
 int32_t GetJPEG2000Qual();
 
 // Zero-terminated file-dialog filter strings ("Text|*.ext;*.ext|..."). The open filter starts
-// with an entry for every readable picture; the save filter lists the twelve save formats in the
-// order of their codes 3..14.
+// with an entry for every readable picture; the save filter lists the save formats in the order
+// of their codes 3..15 (the twelve classic formats, then PNG).
 const char* GetDIBOpenFilter();
 const char* GetDIBSaveFilter();
 

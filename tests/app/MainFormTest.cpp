@@ -413,9 +413,23 @@ TEST_F(MainForm, SavingAPageTakesFormatAndExtensionFromTheFilter) {
     EXPECT_EQ(dialogs.fileDialogs[1].filter, GetDIBSaveFilter());
     EXPECT_FALSE(dialogs.fileDialogs[1].overwritePrompt);
     EXPECT_EQ(pdftest::readFile(dir.file("scan.jpg")).substr(0, 3), "\xFF\xD8\xFF");
-    dialogs.chooseFiles({dir.file("scan.png")}, 1);
-    click("SavePicBtn");
-    EXPECT_EQ(pdftest::readFile(dir.file("scan.png")).substr(0, 2), "BM");
+    // A typed extension of a save format decides; the filter decides for any other name.
+    const struct {
+        const char* typed;
+        int filter;
+        const char* written;
+        std::string head;
+    } cases[] = {
+        {"seite.png", 1, "seite.png", "\x89PNG"}, {"SEITE.JPEG", 1, "SEITE.JPEG", "\xFF\xD8\xFF"},
+        {"seite.tiff", 3, "seite.tiff", "II*"},   {"seite.bmp", 6, "seite.bmp", "BM"},
+        {"seite", 13, "seite.png", "\x89PNG"},    {"seite.v2", 1, "seite.v2", "BM"},
+    };
+    for (const auto& c : cases) {
+        dialogs.chooseFiles({dir.file(c.typed)}, c.filter);
+        click("SavePicBtn");
+        EXPECT_EQ(pdftest::readFile(dir.file(c.written)).substr(0, c.head.size()), c.head)
+            << c.typed;
+    }
     // A folder that does not exist: reported, naming the file.
     const std::string lost = dir.file("missing/scan.bmp");
     dialogs.chooseFiles({lost}, 1);

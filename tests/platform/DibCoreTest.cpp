@@ -136,10 +136,10 @@ TEST(ErrorText, IsStoredAsUtf16AndTruncatedToTheRoom) {
     EXPECT_EQ(DibErrorText(d).size(), kDibErrorTextCapacity);
 }
 
-TEST(Filters, SaveFilterListsTwelveFormatsInCodeOrder) {
+TEST(Filters, SaveFilterListsThirteenFormatsInCodeOrder) {
     const std::string f = GetDIBSaveFilter();
-    const char* exts[] = {"*.bmp", "*.dib", "*.gif", "*.iff", "*.jif", "*.jpg",
-                          "*.lbm", "*.pcx", "*.rle", "*.tga", "*.tif", "*.jp2"};
+    const char* exts[] = {"*.bmp", "*.dib", "*.gif", "*.iff", "*.jif", "*.jpg", "*.lbm",
+                          "*.pcx", "*.rle", "*.tga", "*.tif", "*.jp2", "*.png"};
     size_t pos = 0;
     int entries = 0;
     for (const char* e : exts) {
@@ -148,8 +148,8 @@ TEST(Filters, SaveFilterListsTwelveFormatsInCodeOrder) {
         pos = at + 1;
         ++entries;
     }
-    EXPECT_EQ(entries, 12);
-    EXPECT_EQ(std::count(f.begin(), f.end(), '|'), 24);
+    EXPECT_EQ(entries, 13);
+    EXPECT_EQ(std::count(f.begin(), f.end(), '|'), 26);
     const std::string open = GetDIBOpenFilter();
     EXPECT_EQ(open.rfind("Alle Bilder (", 0), 0u);
     EXPECT_NE(open.find("*.png"), std::string::npos);

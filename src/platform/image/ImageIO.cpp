@@ -284,7 +284,7 @@ const char* GetDIBOpenFilter() {
 }
 
 const char* GetDIBSaveFilter() {
-    // Codes 3..14 in order: the filter index plus 2 is the format code.
+    // Codes 3..15 in order: the filter index plus 2 is the format code.
     return "Windows Bitmap (*.bmp)|*.bmp|"
            "Device Independent Bitmap (*.dib)|*.dib|"
            "CompuServe GIF (*.gif)|*.gif|"
@@ -296,5 +296,6 @@ const char* GetDIBSaveFilter() {
            "Windows Bitmap RLE (*.rle)|*.rle|"
            "Truevision TGA (*.tga)|*.tga|"
            "TIFF (*.tif)|*.tif|"
-           "JPEG 2000 (*.jp2)|*.jp2|";
+           "JPEG 2000 (*.jp2)|*.jp2|"
+           "Portable Network Graphics (*.png)|*.png|";
 }
