@@ -1,6 +1,7 @@
 // The SANE backend on its worker thread against SANE's test backend: what it offers, pages in
 // order across the thread, the feeder, cancelling, and devices that are not there.
 #include "acquire/SaneScanBackend.h"
+#include "acquire/SelectScannerDialog.h"
 #include "common/FakeScanBackend.h"
 #include "common/SaneTestBackend.h"
 #include "platform/scan/Sane.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QListWidget>
 
 #include <algorithm>
 #include <optional>
@@ -145,6 +147,24 @@ TEST_F(SaneBackend, DestroyingItDuringAScanStopsTheScan) {
     t.start();
     backend.reset(); // must not wait for the slow page
     EXPECT_LT(t.elapsed(), 5000);
+}
+
+} // namespace
+
+namespace {
+
+// Network scanners reach SANE through backends such as airscan, which report the device's maker
+// and model like any other backend: the list shows them as SANE gives them, with the device name
+// that tells two of a kind apart.
+TEST(SaneScannerList, ShowsEachDevicesMakerAndModelAsSaneReportsThem) {
+    SaneTestBackend::instance().configure("number_of_devices 2\n");
+    TSelectScannerDialog dialog(nullptr, std::make_unique<SaneScanBackend>(), "test:1", false);
+    ASSERT_TRUE(waitUntil([&] { return dialog.loaded(); }));
+    ASSERT_EQ(dialog.DeviceList->count(), 2);
+    EXPECT_EQ(dialog.DeviceList->item(0)->text().toStdString(), "Noname frontend-tester (test:0)");
+    EXPECT_EQ(dialog.DeviceList->item(1)->text().toStdString(), "Noname frontend-tester (test:1)");
+    EXPECT_EQ(dialog.chosen().name, "test:1");
+    SaneTestBackend::instance().configure();
 }
 
 } // namespace
