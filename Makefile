@@ -56,10 +56,11 @@ package: build
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests fuzz -name '*.cpp' -o -name '*.h')
 
 format: deps
-	clang-format -i $(SOURCES)
+	@clang-format -i $(SOURCES)
 
 format-check: deps
-	clang-format --dry-run --Werror $(SOURCES)
+	@clang-format --dry-run --Werror $(SOURCES) && \
+	  echo 'format-check: every C++ file is laid out as .clang-format says'
 
 clean:
 	rm -rf $(BUILD)
