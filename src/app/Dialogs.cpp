@@ -1,10 +1,11 @@
 #include "app/Dialogs.h"
 
+#include "view/PrintFUnit.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -150,9 +151,8 @@ bool QtDialogs::execDialog(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtDialogs::pageSetup(QPrinter& printer, QWidget* parent) {
-    QPageSetupDialog dialog(&printer, parent != nullptr ? parent : parent_);
-    return dialog.exec() == QDialog::Accepted;
+bool QtDialogs::printSetup(QPrinter& printer, QWidget* parent) {
+    return runPrinterSetup(printer, parent != nullptr ? parent : parent_);
 }
 
 void QtDialogs::openUrl(const std::string& url) {

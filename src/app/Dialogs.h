@@ -41,9 +41,10 @@ class Dialogs {
     virtual FileDialogResult saveFile(const FileDialogOptions& options) = 0;
     // Shows one of the program's own dialogs modally; true when it was confirmed.
     virtual bool execDialog(QDialog& dialog) = 0;
-    // The platform's page setup dialog for `printer`, modal to `parent`; true when it was
-    // confirmed, and then the printer holds the choices.
-    virtual bool pageSetup(QPrinter& printer, QWidget* parent) = 0;
+    // The printer setup for `printer`, modal to `parent`: the printer or a PDF file the jobs go
+    // to, and the paper, orientation and margins (view/PrintFUnit.h, runPrinterSetup). True when
+    // it was confirmed, and then the printer holds the choices; a cancel leaves it as it was.
+    virtual bool printSetup(QPrinter& printer, QWidget* parent) = 0;
     // Hands a web address or a local file to the desktop, which opens it in the application
     // associated with it. Nothing is reported back.
     virtual void openUrl(const std::string& url) = 0;
@@ -70,7 +71,7 @@ class QtDialogs : public Dialogs {
     FileDialogResult openFiles(const FileDialogOptions& options) override;
     FileDialogResult saveFile(const FileDialogOptions& options) override;
     bool execDialog(QDialog& dialog) override;
-    bool pageSetup(QPrinter& printer, QWidget* parent) override;
+    bool printSetup(QPrinter& printer, QWidget* parent) override;
     void openUrl(const std::string& url) override;
 
   private:

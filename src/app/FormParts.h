@@ -22,6 +22,7 @@ inline const QColor kTitleColour(128, 0, 0);
 using formcontrols::button;
 using formcontrols::check;
 using formcontrols::decimal;
+using formcontrols::iconButton;
 using formcontrols::label;
 using formcontrols::radio;
 using formcontrols::whole;

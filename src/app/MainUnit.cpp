@@ -78,11 +78,11 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     connectCommands();
     VerschrankForm = new TVerschrankForm(this);
     ViewPicForm = new TViewPicForm(this, settingsFile_);
-    // The print window and the page setup dialog go through the window's dialogs like every
-    // other dialog.
+    // The print window and the printer setup go through the window's dialogs like every other
+    // dialog.
     ViewPicForm->modal.execDialog = [](QDialog& d) { return dialogs().execDialog(d); };
-    ViewPicForm->modal.pageSetup = [](QPrinter& printer, QWidget* parent) {
-        return dialogs().pageSetup(printer, parent);
+    ViewPicForm->modal.printerSetup = [](QPrinter& printer, QWidget* parent) {
+        return dialogs().printSetup(printer, parent);
     };
     CommonDialogWIA1 = std::make_unique<TCommonDialogWIA>(this);
     resize(kClientWidth, kClientHeight);

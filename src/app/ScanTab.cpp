@@ -46,14 +46,8 @@ QWidget* TMainForm::buildScanTab() {
     commands->addLayout(grid);
 
     auto* turns = new QHBoxLayout;
-    RotLeftBtn = new QToolButton(content);
-    RotLeftBtn->setObjectName("RotLeftBtn");
-    RotLeftBtn->setToolTip(tr("Nach links rotieren"));
-    RotLeftBtn->setIcon(rotateIcon(true));
-    RorRightBtn = new QToolButton(content);
-    RorRightBtn->setObjectName("RorRightBtn");
-    RorRightBtn->setToolTip(tr("Nach rechts rotieren"));
-    RorRightBtn->setIcon(rotateIcon(false));
+    RotLeftBtn = iconButton(content, "RotLeftBtn", tr("Nach links rotieren"), rotateIcon(true));
+    RorRightBtn = iconButton(content, "RorRightBtn", tr("Nach rechts rotieren"), rotateIcon(false));
     for (QToolButton* b : {RotLeftBtn, RorRightBtn}) {
         b->setIconSize(QSize(24, 24));
         turns->addWidget(b);

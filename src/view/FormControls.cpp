@@ -3,10 +3,12 @@
 #include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 
 namespace formcontrols {
 
@@ -17,6 +19,15 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption,
     if (!hint.isEmpty()) {
         b->setToolTip(hint);
     }
+    return b;
+}
+
+QToolButton* iconButton(QWidget* parent, const char* name, const QString& hint, const QIcon& icon) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setAccessibleName(hint);
+    b->setIcon(icon);
     return b;
 }
 

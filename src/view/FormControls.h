@@ -7,16 +7,21 @@
 
 class QCheckBox;
 class QDoubleSpinBox;
+class QIcon;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QToolButton;
 class QWidget;
 
 namespace formcontrols {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption,
                     const QString& hint = {});
+// A button that shows only `icon`. Its hint is its tool tip and, as there is no text a screen
+// reader could read, its accessible name too.
+QToolButton* iconButton(QWidget* parent, const char* name, const QString& hint, const QIcon& icon);
 QCheckBox* check(QWidget* parent, const char* name, const QString& caption, bool on);
 QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, bool on);
 // Whole-number field; a value set or typed outside the bounds becomes the nearest bound.

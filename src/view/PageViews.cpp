@@ -8,6 +8,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QString>
 
 #include <algorithm>
 #include <atomic>
@@ -41,6 +42,7 @@ void fill(QPainter& p, int32_t left, int32_t top, int32_t right, int32_t bottom,
 TPageView::TPageView(QWidget* parent, std::function<PageViewState()> state)
     : QWidget(parent), state_(std::move(state)) {
     setObjectName("PaintBox1");
+    setAccessibleName(tr("Seitenansicht"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -94,6 +96,31 @@ void TPageView::paintEvent(QPaintEvent*) {
 TSortView::TSortView(QWidget* parent, std::function<SortViewState()> state)
     : QWidget(parent), state_(std::move(state)) {
     setObjectName("PaintBox2");
+    setAccessibleName(tr("Seitenübersicht"));
+    // The window refreshes the view whenever its pages change, and it starts without pages.
+    setAccessibleDescription(selectionText(1, 0));
+}
+
+QString TSortView::selectionText(int32_t adib, uint32_t count) {
+    if (count == 0) {
+        return tr("Keine Seiten");
+    }
+    if (adib >= 1 && int64_t{adib} <= int64_t{count}) {
+        return tr("Seite %1 von %2").arg(adib).arg(count);
+    }
+    // The selected last page was deleted: the selection lies past the pages.
+    return count == 1 ? tr("Keine Seite ausgewählt, 1 Seite")
+                      : tr("Keine Seite ausgewählt, %1 Seiten").arg(count);
+}
+
+void TSortView::describeSelection(const SortViewState& s) {
+    const QString text = selectionText(s.adib, s.pages != nullptr ? s.pages->count : 0);
+    // Setting the description tells the accessibility tree (QWidget sends a DescriptionChanged
+    // event for every call), so a screen reader hears the new page. Paints and scroll steps
+    // that change nothing must not make it speak again.
+    if (text != accessibleDescription()) {
+        setAccessibleDescription(text);
+    }
 }
 
 bool TSortView::fitSize(const SortViewState& s) {
@@ -108,7 +135,9 @@ bool TSortView::fitSize(const SortViewState& s) {
 }
 
 void TSortView::refresh() {
-    fitSize(state_());
+    const SortViewState s = state_();
+    describeSelection(s);
+    fitSize(s);
     update();
 }
 
@@ -143,6 +172,7 @@ void TSortView::forgetGone(TDynaArray& pages) {
 
 void TSortView::paintEvent(QPaintEvent*) {
     const SortViewState s = state_();
+    describeSelection(s);
     if (!fitSize(s)) {
         return; // the resize brings a repaint
     }

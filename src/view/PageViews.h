@@ -32,7 +32,7 @@ struct PageViewState {
 
 // The page view: a white sheet of the paper size at the zoom, the page's picture on it where the
 // export puts it. The widget's size is the sheet's: a paint that finds another size resizes the
-// widget, and the repaint that follows draws.
+// widget, and the repaint that follows draws. Its accessible name is "Seitenansicht".
 class TPageView : public QWidget {
     Q_OBJECT
   public:
@@ -60,14 +60,18 @@ struct SortViewState {
 
 // The sorting view: a grid of framed cells, the selected one blue, each with the page's
 // thumbnail. Only the rows meeting the visible band are painted; thumbnails are kept per page
-// identity, so a repaint or a scroll step draws cached images.
+// identity, so a repaint or a scroll step draws cached images. For screen readers its accessible
+// description names the selected page ("Seite 3 von 12"), kept up to date at every refresh and
+// paint; it starts as the text for no pages.
 class TSortView : public QWidget {
     Q_OBJECT
   public:
     TSortView(QWidget* parent, std::function<SortViewState()> state);
 
-    // Brings the size up to date and schedules a repaint.
+    // Brings the size and the accessible description up to date and schedules a repaint.
     void refresh();
+    // The accessible description for the selection `adib` (1-based) among `count` pages.
+    static QString selectionText(int32_t adib, uint32_t count);
     // Number of thumbnails held.
     size_t cachedThumbnails() const { return cache_.size(); }
 
@@ -84,6 +88,7 @@ class TSortView : public QWidget {
 
   private:
     bool fitSize(const SortViewState& s);
+    void describeSelection(const SortViewState& s);
     const QImage& thumbnail(dib& page, int32_t tw, int32_t th);
     void forgetGone(TDynaArray& pages);
 

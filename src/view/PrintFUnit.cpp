@@ -7,20 +7,25 @@
 #include "view/PrintFormSettings.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +50,38 @@ class PreviewBox : public QWidget {
     TPrintForm& form_;
 };
 
+// The line that says where the job goes. It takes the width the window gives it whatever its
+// text, so a long printer or file name never widens the fixed window or pushes the other
+// controls aside: a text too long for it is shortened in the middle (both the start of a path
+// and the file name stay readable), and the whole text is its tool tip and its accessible name.
+class PrinterLine : public QLabel {
+  public:
+    explicit PrinterLine(QWidget* parent) : QLabel(parent) {
+        setObjectName("PrinterLabel");
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+    void setFullText(const QString& text) {
+        full_ = text;
+        setToolTip(text);
+        setAccessibleName(text);
+        elide();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+  private:
+    void elide() {
+        const int room = std::max(0, contentsRect().width());
+        setText(fontMetrics().elidedText(full_, Qt::ElideMiddle, room));
+    }
+    QString full_;
+};
+
 } // namespace
 
 void showViewerError(const std::string& text) {
@@ -56,12 +93,38 @@ bool ModalDialogs::exec(QDialog& dialog) const {
     return execDialog ? execDialog(dialog) : dialog.exec() == QDialog::Accepted;
 }
 
-bool ModalDialogs::setupPage(QPrinter& printer, QWidget* parent) const {
-    if (pageSetup) {
-        return pageSetup(printer, parent);
+bool ModalDialogs::setupPrinter(QPrinter& printer, QWidget* parent) const {
+    return printerSetup ? printerSetup(printer, parent) : runPrinterSetup(printer, parent);
+}
+
+bool runPrinterSetup(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(TPrintForm::tr("Drucker einrichten"));
+    // One picture on one page: there are no page ranges, selections or current page to choose.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // The dialog only sets up the printer; the job starts with OK in the print window, so its
+    // confirming button does not say "print".
+    if (auto* box = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) {
+            ok->setText(TPrintForm::tr("&OK"));
+        }
     }
-    QPageSetupDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QString printerDescription(const QPrinter& printer) {
+    // A file name wins over the printer: Qt writes the job into the file, as PDF, whichever
+    // printer is named.
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        return TPrintForm::tr("Ausgabe in Datei: %1").arg(QDir::toNativeSeparators(file));
+    }
+    const QString name = printer.printerName();
+    if (printer.outputFormat() == QPrinter::PdfFormat || name.isEmpty()) {
+        // Without a printer of the system (or a file) nothing can be printed yet.
+        return TPrintForm::tr("Drucker: keiner eingerichtet");
+    }
+    return TPrintForm::tr("Drucker: %1").arg(name);
 }
 
 PrintableArea printableArea(const QPrinter& printer) {
@@ -156,6 +219,11 @@ TPrintForm::TPrintForm(QWidget* owner, QPrinter& printer, std::string settingsFi
     buttons->addWidget(PrintSetupBtn);
     buttons->addStretch();
     buttons->addWidget(CancelBitBtn2);
+    // The printer line sits above the buttons across the whole window: the row above is taller
+    // than its top-aligned contents, so no other control moves, and a long name has the most
+    // room there.
+    PrinterLabel = new PrinterLine(this);
+    column->addWidget(PrinterLabel);
     column->addLayout(buttons);
 
     connect(OkBitBtn1, &QPushButton::clicked, this, &QDialog::accept);
@@ -170,6 +238,7 @@ TPrintForm::TPrintForm(QWidget* owner, QPrinter& printer, std::string settingsFi
     connect(HochEdit, &QSpinBox::valueChanged, this, [this] { HochEditChange(); });
 
     setFixedSize(kClientWidth, kClientHeight);
+    showPrinter();
 }
 
 TPrintForm::~TPrintForm() {
@@ -180,6 +249,10 @@ TPrintForm::~TPrintForm() {
 
 PrintableArea TPrintForm::area() const {
     return printableArea(printer_);
+}
+
+void TPrintForm::showPrinter() {
+    static_cast<PrinterLine*>(PrinterLabel)->setFullText(printerDescription(printer_));
 }
 
 PrintSizing TPrintForm::sizing() const {
@@ -255,9 +328,10 @@ void TPrintForm::UserdefCheckClick() {
 }
 
 void TPrintForm::PrintSetupBtnClick() {
-    modal_.setupPage(printer_, this);
-    // A changed paper size or orientation shows at once; a cancelled dialog changed nothing,
-    // and the repaint costs nothing either.
+    modal_.setupPrinter(printer_, this);
+    // Another printer, paper size or orientation shows at once; a cancelled dialog changed
+    // nothing, and showing it again costs nothing either.
+    showPrinter();
     PrintPaintBoxPaint();
 }
 

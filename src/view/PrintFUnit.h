@@ -6,11 +6,13 @@
 #include "view/PrintGeometry.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <functional>
 #include <string>
 
 class QCheckBox;
+class QLabel;
 class QPainter;
 class QPrinter;
 class QPushButton;
@@ -23,13 +25,25 @@ class QWidget;
 struct ModalDialogs {
     // Shows one of the viewer's windows modally; true when it was confirmed.
     std::function<bool(QDialog&)> execDialog;
-    // The platform's page setup dialog for `printer`, modal to `parent`; true when confirmed,
-    // and then the printer holds the choices (a cancelled dialog leaves it as it was).
-    std::function<bool(QPrinter&, QWidget*)> pageSetup;
+    // The printer setup dialog for `printer`, modal to `parent` (see runPrinterSetup); true when
+    // confirmed, and then the printer holds the choices (a cancelled dialog leaves it as it was).
+    std::function<bool(QPrinter&, QWidget*)> printerSetup;
 
     bool exec(QDialog& dialog) const;
-    bool setupPage(QPrinter& printer, QWidget* parent) const;
+    bool setupPrinter(QPrinter& printer, QWidget* parent) const;
 };
+
+// The printer setup: Qt's print dialog for `printer`, modal to `parent`, where the user picks the
+// printer (every printer the system has) or printing into a PDF file, and through the printer's
+// properties its paper, orientation and margins. It only sets up; the job starts with OK in the
+// print window. True when confirmed, and then the printer holds the choices; a cancelled dialog
+// leaves the printer as it was.
+bool runPrinterSetup(QPrinter& printer, QWidget* parent);
+
+// Where a job on `printer` goes, as the print window says it: "Drucker: NAME" for a printer of
+// the system, "Ausgabe in Datei: FILE" for printing into a PDF file, and a hint to set up a
+// printer when neither is chosen (no printer on the system and no file yet).
+QString printerDescription(const QPrinter& printer);
 
 // The printable area of the printer's current page in device pixels (PW x PH), for the paper
 // and orientation chosen.
@@ -78,6 +92,9 @@ class TPrintForm : public QDialog {
     QPushButton* OkBitBtn1 = nullptr;
     QPushButton* PrintSetupBtn = nullptr;
     QPushButton* CancelBitBtn2 = nullptr;
+    // Where the job goes (printerDescription), on a line of its own above the buttons; a text
+    // too long for the line is shortened in the middle and shown whole as its tool tip.
+    QLabel* PrinterLabel = nullptr;
 
     // Runs BreitEditChange once the kept settings are restored.
     void FormShow();
@@ -87,7 +104,8 @@ class TPrintForm : public QDialog {
     void BreitEditChange();
     void HochEditChange();
     void UserdefCheckClick();
-    // The platform's page setup dialog; the preview repaints whatever its answer.
+    // The printer setup dialog (runPrinterSetup); the preview and the printer line repaint
+    // whatever its answer.
     void PrintSetupBtnClick();
 
     // The choices as the controls hold them.
@@ -105,6 +123,7 @@ class TPrintForm : public QDialog {
     void restoreSettings();
     void saveSettings();
     PrintableArea area() const;
+    void showPrinter();
 
     QPrinter& printer_;
     std::string settingsFile_;

@@ -38,7 +38,7 @@ class TViewPicForm : public QDialog {
     QScrollArea* ScrollBox1 = nullptr;
     QWidget* PaintBox1 = nullptr;
 
-    // How the print window and the page setup dialog are shown (see ModalDialogs).
+    // How the print window and the printer setup are shown (see ModalDialogs).
     ModalDialogs modal;
 
     // Brings the picture widget to the zoomed size and repaints it.
@@ -57,8 +57,8 @@ class TViewPicForm : public QDialog {
     // Opens the print window for the page and prints it when the window is closed with OK.
     void PrintBrnClick();
 
-    // The printer the viewer prints on, at the printer's own resolution; its paper, orientation
-    // and other choices stay for the run.
+    // The printer the viewer prints on, at the printer's own resolution; the printer or file
+    // chosen in the printer setup, its paper, orientation and other choices stay for the run.
     QPrinter& printer();
 
     // Paints the part `exposed` of the picture widget (its coordinates): the resize steps, or the

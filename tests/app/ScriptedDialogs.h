@@ -1,11 +1,13 @@
 #pragma once
-// Dialogs for window tests: records every message box, file dialog, own dialog, page setup and
+// Dialogs for window tests: records every message box, file dialog, own dialog, printer setup and
 // opened address, and answers from queues the test fills (an empty queue answers OK for a box with
 // only an OK button, Cancel otherwise).
 
 #include "app/Dialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
+#include <QString>
 
 #include <deque>
 #include <functional>
@@ -44,9 +46,9 @@ class ScriptedDialogs : public Dialogs {
         dialogTitles.push_back(dialog.windowTitle().toStdString());
         return onDialog ? onDialog(dialog) : false;
     }
-    bool pageSetup(QPrinter& printer, QWidget*) override {
-        ++pageSetups;
-        return onPageSetup ? onPageSetup(printer) : false;
+    bool printSetup(QPrinter& printer, QWidget*) override {
+        ++printSetups;
+        return onPrintSetup ? onPrintSetup(printer) : false;
     }
     void openUrl(const std::string& url) override { urls.push_back(url); }
 
@@ -58,14 +60,32 @@ class ScriptedDialogs : public Dialogs {
     std::deque<DialogAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;
     std::function<bool(QDialog&)> onDialog;
-    // Answers the page setup dialog (may change the printer); unset: cancelled.
-    std::function<bool(QPrinter&)> onPageSetup;
+    // Answers the printer setup (may change the printer); unset: cancelled.
+    std::function<bool(QPrinter&)> onPrintSetup;
+
+    // Answers every printer setup from now on as a user would who chose printing into `file`, or
+    // the system's printer `name`, and confirmed.
+    void choosePrintFile(const std::string& file) {
+        onPrintSetup = [file](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(QString::fromStdString(file));
+            return true;
+        };
+    }
+    void choosePrinter(const std::string& name) {
+        onPrintSetup = [name](QPrinter& p) {
+            p.setOutputFileName({});
+            p.setOutputFormat(QPrinter::NativeFormat);
+            p.setPrinterName(QString::fromStdString(name));
+            return true;
+        };
+    }
 
     std::vector<ShownBox> boxes;
     std::vector<FileDialogOptions> fileDialogs;
     std::vector<std::string> dialogTitles;
     std::vector<std::string> urls;
-    int pageSetups = 0;
+    int printSetups = 0;
 
   private:
     FileDialogResult file(const FileDialogOptions& o) {

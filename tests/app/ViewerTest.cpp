@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include <filesystem>
+
 using qlytest::MainForm;
 
 namespace {
@@ -74,13 +76,47 @@ TEST_F(Viewer, PrintWindowGoesThroughTheDialogsAndKeepsItsValuesBesideTheMainWin
     form->PaintBox2DblClick();
     EXPECT_EQ(dialogs.dialogTitles,
               (std::vector<std::string>{"Bild betrachten...", "Bild drucken..."}));
-    EXPECT_EQ(dialogs.pageSetups, 1);
+    EXPECT_EQ(dialogs.printSetups, 1);
     form.reset(); // the main window saves its settings into the same file
     const std::string ini = qlytest::readFile(settingsFile());
     for (const char* line : {"[TMainForm]", "BreitEd_Value=210", "[TPrintForm]",
                              "BreitEdit_Value=85", "HochEdit_Value="}) {
         EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
     }
+}
+
+TEST_F(Viewer, PrintingGoesIntoTheFileChosenInThePrinterSetupForTheRestOfTheRun) {
+    addPages({40});
+    const std::string chosen = dir.file("ausdruck.pdf");
+    dialogs.choosePrintFile(chosen);
+    std::vector<std::string> shown; // the printer line after each setup and at each opening
+    dialogs.onDialog = [&](QDialog& d) {
+        if (auto* viewer = qobject_cast<TViewPicForm*>(&d)) {
+            viewer->PrintBrn->click();
+            return false;
+        }
+        auto* print = qobject_cast<TPrintForm*>(&d);
+        if (print == nullptr) {
+            return false;
+        }
+        print->show();
+        QApplication::processEvents();
+        if (dialogs.printSetups == 0) {
+            print->PrintSetupBtn->click();
+        }
+        shown.push_back(print->PrinterLabel->toolTip().toStdString());
+        print->accept();
+        return true;
+    };
+    for (int view = 0; view < 2; ++view) {
+        std::filesystem::remove(chosen);
+        form->PaintBox2DblClick();
+        EXPECT_TRUE(std::filesystem::exists(chosen)) << "print " << view + 1;
+    }
+    EXPECT_EQ(dialogs.printSetups, 1);
+    EXPECT_EQ(shown, std::vector<std::string>(2, "Ausgabe in Datei: " + chosen));
+    const qlytest::CommandResult list = qlytest::run("pdfimages -list " + qlytest::quoted(chosen));
+    EXPECT_NE(list.output.find("    40    30 "), std::string::npos) << list.output;
 }
 
 } // namespace

@@ -10,15 +10,20 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPageLayout>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -26,6 +31,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <regex>
 
@@ -35,6 +41,19 @@ using qlytest::OwnedDib;
 
 QString u(const char* s) {
     return QString::fromUtf8(s);
+}
+
+QString fileLine(const std::string& file) {
+    return u("Ausgabe in Datei: ") + QString::fromStdString(file);
+}
+
+// The answer of a printer setup in which the user chose printing into `file`.
+std::function<bool(QPrinter&)> intoFile(const std::string& file) {
+    return [file](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(QString::fromStdString(file));
+        return true;
+    };
 }
 
 // A 24-bit picture of one colour (0xRRGGBB).
@@ -70,9 +89,9 @@ class ViewerForms : public ::testing::Test {
             form->done(ok ? QDialog::Accepted : QDialog::Rejected);
             return ok;
         };
-        viewer->modal.pageSetup = [this](QPrinter& p, QWidget*) {
-            ++pageSetups;
-            return onPageSetup ? onPageSetup(p) : false;
+        viewer->modal.printerSetup = [this](QPrinter& p, QWidget*) {
+            ++printerSetups;
+            return onPrinterSetup ? onPrinterSetup(p) : false;
         };
         usePage(QPageLayout::Portrait, 0);
     }
@@ -98,8 +117,9 @@ class ViewerForms : public ::testing::Test {
         viewer->PrintBrnClick();
     }
 
-    Placed placed(double marginPt) {
-        const qlytest::CommandResult r = qlytest::run("mutool trace " + qlytest::quoted(pdf()));
+    Placed placed(double marginPt, const std::string& file = {}) {
+        const qlytest::CommandResult r =
+            qlytest::run("mutool trace " + qlytest::quoted(file.empty() ? pdf() : file));
         EXPECT_EQ(r.status, 0) << r.output;
         Placed out;
         const std::regex image(
@@ -123,8 +143,8 @@ class ViewerForms : public ::testing::Test {
     OwnedDib picture;
     std::unique_ptr<TViewPicForm> viewer;
     std::function<bool(TPrintForm&)> onPrintForm;
-    std::function<bool(QPrinter&)> onPageSetup;
-    int pageSetups = 0;
+    std::function<bool(QPrinter&)> onPrinterSetup;
+    int printerSetups = 0;
 };
 
 TEST_F(ViewerForms, ViewerAndPrintWindowHaveTheirControls) {
@@ -288,12 +308,12 @@ TEST_F(ViewerForms, PreviewShowsSheetAndPictureAndFollowsThePageSetupWhateverIts
         // Portrait: a 134 x 190 sheet; the picture 134 x 67 across its middle.
         const QColor face = f.PrintPaintBox->palette().color(QPalette::Button);
         EXPECT_EQ(colours(f), (std::vector<QColor>{face, QColor(Qt::white), QColor(Qt::red)}));
-        onPageSetup = [](QPrinter& p) {
+        onPrinterSetup = [](QPrinter& p) {
             p.setPageOrientation(QPageLayout::Landscape);
             return false;
         };
         f.PrintSetupBtn->click();
-        EXPECT_EQ(pageSetups, 1);
+        EXPECT_EQ(printerSetups, 1);
         // Landscape: a 190 x 134 sheet from y = 28; the picture 190 x 95 from y = 47.
         const QImage img = f.PrintPaintBox->grab().toImage();
         EXPECT_EQ(img.pixelColor(5, 40), QColor(Qt::white));
@@ -352,6 +372,182 @@ TEST_F(ViewerForms, CancelPrintsNothingAndAPrinterThatWillNotStartIsReported) {
     print([](TPrintForm&) { return true; });
     ASSERT_EQ(sink.texts.size(), 1u);
     EXPECT_EQ(sink.texts[0], kPrinterNotStarted);
+}
+
+TEST_F(ViewerForms, PrinterSetupChoosesWhereTheJobGoesAndThePrintWindowSaysIt) {
+    const std::string chosen = dir.file("gewählt.pdf");
+    const std::string other = dir.file("anderswo.pdf");
+    struct Step {
+        const char* what;
+        std::function<bool(QPrinter&)> setup; // empty: the setup is not opened
+        std::string shownAtOpening;
+        std::string shownAfterSetup;
+    };
+    // One viewer for all steps: its printer keeps the choice from one print window to the next.
+    const Step steps[] = {
+        {"the file set up before", {}, pdf(), pdf()},
+        {"a file chosen", intoFile(chosen), pdf(), chosen},
+        {"the choice kept for the next print window", {}, chosen, chosen},
+        {"a cancelled setup", [](QPrinter&) { return false; }, chosen, chosen},
+        {"another file chosen", intoFile(other), chosen, other},
+    };
+    for (const Step& step : steps) {
+        for (const std::string& f : {pdf(), chosen, other}) {
+            std::filesystem::remove(f);
+        }
+        // The line shows the whole text as its tool tip; on the line itself a long path of the
+        // temporary folder may be shortened in the middle, but the file name stays.
+        auto shows = [](const QLabel* line, const std::string& file) {
+            const QString name = QString::fromStdString(std::filesystem::path(file).filename());
+            return line->toolTip() == fileLine(file) && line->text().endsWith(name);
+        };
+        print([&](TPrintForm& f) {
+            EXPECT_TRUE(shows(f.PrinterLabel, step.shownAtOpening))
+                << step.what << ": " << f.PrinterLabel->toolTip().toStdString();
+            if (step.setup) {
+                onPrinterSetup = step.setup;
+                f.PrintSetupBtn->click();
+            }
+            EXPECT_TRUE(shows(f.PrinterLabel, step.shownAfterSetup))
+                << step.what << ": " << f.PrinterLabel->toolTip().toStdString();
+            return true;
+        });
+        // The job lands in the file the window named, and nowhere else.
+        for (const std::string& f : {pdf(), chosen, other}) {
+            EXPECT_EQ(std::filesystem::exists(f), f == step.shownAfterSetup)
+                << step.what << ": " << f;
+        }
+        EXPECT_EQ(placed(0, step.shownAfterSetup).images, 1) << step.what;
+    }
+    EXPECT_EQ(printerSetups, 3);
+}
+
+TEST_F(ViewerForms, PrinterLineSaysWhereAJobGoesOrThatNothingIsSetUp) {
+    struct Case {
+        const char* what;
+        std::function<void(QPrinter&)> set;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"printing into a file", [&](QPrinter&) {}, fileLine(pdf())},
+        {"neither a printer nor a file",
+         [](QPrinter& p) {
+             p.setOutputFormat(QPrinter::PdfFormat);
+             p.setOutputFileName({});
+         },
+         u("Drucker: keiner eingerichtet")},
+    };
+    for (const Case& c : cases) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf()));
+        c.set(printer);
+        EXPECT_EQ(printerDescription(printer).toStdString(), c.expected.toStdString()) << c.what;
+        TPrintForm form(nullptr, printer, settingsFile(), {});
+        EXPECT_EQ(form.PrinterLabel->toolTip().toStdString(), c.expected.toStdString()) << c.what;
+    }
+}
+
+TEST_F(ViewerForms, PrinterLineFitsAboveTheButtonsAndShortensALongName) {
+    print([&](TPrintForm& f) {
+        QLabel* line = f.PrinterLabel;
+        // Every other widget where it is, with the short file name of the fixture.
+        auto where = [&f] {
+            std::map<const QWidget*, QRect> at;
+            for (const QWidget* w : f.findChildren<QWidget*>()) {
+                if (w != f.PrinterLabel && w->isVisible()) {
+                    at[w] = QRect(w->mapTo(&f, QPoint(0, 0)), w->size());
+                }
+            }
+            return at;
+        };
+        // A short name first, shown whole.
+        onPrinterSetup = intoFile("/tmp/kurz.pdf");
+        f.PrintSetupBtn->click();
+        EXPECT_EQ(line->text().toStdString(), "Ausgabe in Datei: /tmp/kurz.pdf");
+        const std::map<const QWidget*, QRect> before = where();
+        const QRect lineAt(line->mapTo(&f, QPoint(0, 0)), line->size());
+        EXPECT_TRUE(line->isVisible());
+        EXPECT_TRUE(f.rect().contains(lineAt)) << "inside the window";
+        EXPECT_GT(lineAt.width(), f.width() * 9 / 10) << "across the window";
+        EXPECT_LT(lineAt.bottom(),
+                  QRect(f.OkBitBtn1->mapTo(&f, QPoint(0, 0)), f.OkBitBtn1->size()).top())
+            << "above the buttons";
+        for (const auto& [w, r] : before) {
+            EXPECT_FALSE(r.intersects(lineAt))
+                << w->metaObject()->className() << " " << w->objectName().toStdString();
+        }
+
+        // A name far longer than the window: shortened in the middle, whole in the tool tip,
+        // and nothing else moves or grows.
+        const std::string longName = dir.file(std::string(300, 'x') + "-ende.pdf");
+        onPrinterSetup = intoFile(longName);
+        f.PrintSetupBtn->click();
+        QApplication::processEvents();
+        EXPECT_EQ(line->toolTip().toStdString(), fileLine(longName).toStdString());
+        EXPECT_EQ(line->accessibleName().toStdString(), fileLine(longName).toStdString());
+        EXPECT_TRUE(line->text().startsWith(u("Ausgabe in Datei: "))) << line->text().toStdString();
+        EXPECT_TRUE(line->text().endsWith(u("-ende.pdf"))) << line->text().toStdString();
+        EXPECT_TRUE(line->text().contains(QChar(0x2026))) << line->text().toStdString();
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()),
+                  line->contentsRect().width());
+        EXPECT_EQ(f.size(), QSize(427, 328));
+        EXPECT_EQ(where(), before);
+        return false;
+    });
+}
+
+// Qt's own print dialog, as the user meets it: its printer list ends in printing into a PDF
+// file; a cancel leaves the printer alone, OK takes the file.
+TEST_F(ViewerForms, PrinterSetupIsQtsPrintDialogWithAFileAmongThePrinters) {
+    QPrinter& printer = viewer->printer();
+    const std::string chosen = dir.file("aus-dem-dialog.pdf");
+    struct Case {
+        const char* what;
+        bool confirm;
+        std::string fileAfter;
+    };
+    const Case cases[] = {
+        {"file typed, then cancelled", false, pdf()},
+        {"file typed and confirmed", true, chosen},
+    };
+    for (const Case& c : cases) {
+        QString title;
+        QString okCaption;
+        QString lastPrinterEntry;
+        bool pageRanges = true;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* d = qobject_cast<QPrintDialog*>(modal)) {
+                title = d->windowTitle();
+                pageRanges = d->testOption(QAbstractPrintDialog::PrintPageRange);
+                auto* box = d->findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+                QPushButton* ok = box != nullptr ? box->button(QDialogButtonBox::Ok) : nullptr;
+                okCaption = ok != nullptr ? ok->text() : QString();
+                auto* printers = d->findChild<QComboBox*>("printers");
+                auto* file = d->findChild<QLineEdit*>("filename");
+                if (printers != nullptr && file != nullptr && ok != nullptr) {
+                    printers->setCurrentIndex(printers->count() - 1);
+                    lastPrinterEntry = printers->currentText();
+                    file->setText(QString::fromStdString(chosen));
+                    if (c.confirm) {
+                        ok->click();
+                    }
+                }
+            }
+            // Whatever was found, the dialog never stays open.
+            if (QApplication::activeModalWidget() == modal && modal != nullptr) {
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        EXPECT_EQ(runPrinterSetup(printer, nullptr), c.confirm) << c.what;
+        EXPECT_EQ(title.toStdString(), "Drucker einrichten") << c.what;
+        EXPECT_EQ(okCaption.toStdString(), "&OK") << c.what << ": it sets up, it does not print";
+        EXPECT_FALSE(pageRanges) << c.what << ": one picture, one page";
+        EXPECT_TRUE(lastPrinterEntry.contains(u("PDF"))) << lastPrinterEntry.toStdString();
+        EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat) << c.what;
+        EXPECT_EQ(printer.outputFileName().toStdString(), c.fileAfter) << c.what;
+    }
 }
 
 } // namespace
