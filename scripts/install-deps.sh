@@ -14,6 +14,7 @@ PKGS=(
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
   sane-airscan  # network scanners (eSCL/AirScan, WSD) for the scanner list
+  cups-daemon cups-client cups-filters  # printing tests start a private print server of their own
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec
   # the installed files and the Debian package: icon rendering, their checkers, packaging
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils
