@@ -1,4 +1,5 @@
-// Saving 1-bit pictures in every format the library writes: a black-and-white picture is written
+// Saving 1-bit pictures in every format the library writes: a picture whose two colours are not
+// black and white reads back in its own two colours, and a black-and-white picture is written
 // exactly as before, byte for byte.
 #include "common/TestDib.h"
 #include "platform/GrafikRW3.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -38,6 +40,93 @@ void makeTwoColour(OwnedDib& out, int w, int h, Colour c0, Colour c1, bool block
             setpixel(*out, x, y, one ? 1 : 0);
         }
     }
+}
+
+struct Format {
+    int code;
+    const char* name;
+    bool lossy;
+    // Bits per pixel a two-colour picture reads back with (1 where the file holds the two
+    // colours as a 1-bit palette), for a pair of colours and for a pair of greys.
+    int bitsBack;
+    int bitsBackGrey;
+};
+
+const Format kFormats[] = {
+    {DIB_BMP, "BMP", false, 1, 1}, {DIB_DIB, "DIB", false, 1, 1},  {DIB_GIF, "GIF", false, 1, 1},
+    {DIB_IFF, "IFF", false, 1, 1}, {DIB_JIF, "JIF", true, 24, 24}, {DIB_JPG, "JPG", true, 24, 24},
+    {DIB_LBM, "LBM", false, 1, 1}, {DIB_PCX, "PCX", false, 4, 4},  {DIB_RLE, "RLE", false, 1, 1},
+    {DIB_TGA, "TGA", false, 8, 8}, {DIB_TIF, "TIF", false, 1, 1},  {DIB_JP2, "JP2", true, 24, 8},
+    {DIB_PNG, "PNG", false, 1, 1}, {DIB_PNM, "PNM", false, 24, 8},
+};
+
+struct Pair {
+    const char* name;
+    Colour c0, c1;
+};
+
+const Pair kPairs[] = {
+    {"red on white", {255, 0, 0}, {255, 255, 255}},
+    {"white with dark blue", {255, 255, 255}, {0, 0, 128}},
+    {"black and light grey", {0, 0, 0}, {192, 192, 192}},
+    {"two greens", {0, 100, 0}, {180, 255, 180}},
+    {"orange twice", {255, 140, 0}, {255, 140, 0}},
+};
+
+int channelDistance(int r1, int g1, int b1, const Colour& c) {
+    return std::max({std::abs(r1 - c.r), std::abs(g1 - c.g), std::abs(b1 - c.b)});
+}
+
+TEST(TwoColourPictures, KeepTheirColoursInEveryFormat) {
+    // JPEG at its default quality, JPEG 2000 at a quarter of the raw size.
+    const int32_t oldJpeg = GetJPEGQual();
+    const int32_t oldJp2 = GetJPEG2000Qual();
+    SetJPEGQual(75);
+    SetJPEG2000Qual(2500);
+    for (const Format& f : kFormats) {
+        for (const Pair& p : kPairs) {
+            SCOPED_TRACE(std::string(f.name) + ", " + p.name);
+            OwnedDib pic;
+            makeTwoColour(pic, f.lossy ? 64 : 37, f.lossy ? 48 : 23, p.c0, p.c1, f.lossy);
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(SaveDibToMemory(*pic, f.code, bytes)) << DibLastError();
+            OwnedDib back;
+            qlytest::decodeBytes(back, bytes, f.code);
+            ASSERT_NE(back->poi, nullptr) << DibErrorText(*back);
+            ASSERT_EQ(back.width(), pic.width());
+            ASSERT_EQ(back.height(), pic.height());
+            const bool flat = p.c0.r == p.c1.r && p.c0.g == p.c1.g && p.c0.b == p.c1.b;
+            auto grey = [](const Colour& c) { return c.r == c.g && c.g == c.b; };
+            if (!flat) {
+                EXPECT_EQ(back.bits(), grey(p.c0) && grey(p.c1) ? f.bitsBackGrey : f.bitsBack);
+            }
+            int64_t wrong = 0;
+            int worstInside = 0;
+            for (int y = 0; y < pic.height(); ++y) {
+                for (int x = 0; x < pic.width(); ++x) {
+                    const Colour& want = getpixel(*pic, x, y) != 0 ? p.c1 : p.c0;
+                    const Colour& other = getpixel(*pic, x, y) != 0 ? p.c0 : p.c1;
+                    int r, g, b;
+                    qlytest::pixelRgb(*back, x, y, r, g, b);
+                    const int d = channelDistance(r, g, b, want);
+                    // Lossy coders: each pixel nearer its own colour than the other one, and
+                    // close to it away from the edges of the squares.
+                    if (f.lossy ? !flat && d >= channelDistance(r, g, b, other) : d != 0) {
+                        ++wrong;
+                    }
+                    if (x % 16 >= 3 && x % 16 < 13 && y % 16 >= 3 && y % 16 < 13) {
+                        worstInside = std::max(worstInside, d);
+                    }
+                }
+            }
+            EXPECT_EQ(wrong, 0);
+            if (f.lossy) {
+                EXPECT_LE(worstInside, 12);
+            }
+        }
+    }
+    SetJPEGQual(oldJpeg);
+    SetJPEG2000Qual(oldJp2);
 }
 
 // Black-and-white pictures, black first and white first, are written as they were before
