@@ -5,6 +5,7 @@
 #include "platform/GrafikRW3.h"
 #include "platform/TempFolder.h"
 #include "platform/faxencode.h"
+#include "platform/jbig2/DibImage.h"
 #include "platform/jbig2enc.h"
 
 #include <algorithm>
@@ -96,23 +97,61 @@ bool codeColour(const dib& d, const ImageCodingParams& p, int32_t jp2Threads,
                             p.jpeg2000 ? p.jpeg2000Quality : p.jpegQuality, jp2Threads, out);
 }
 
+bool sameColour(const RGBQUAD& a, const RGBQUAD& b) {
+    return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+}
+
+bool isLevel(const RGBQUAD& q, uint8_t v) {
+    return q.rgbRed == v && q.rgbGreen == v && q.rgbBlue == v;
+}
+
+// A 1-bit picture whose colour table is black and white, in either order.
+bool blackAndWhite(const dib& d) {
+    const RGBQUAD& c0 = d.pmi->bmiColors[0];
+    const RGBQUAD& c1 = d.pmi->bmiColors[1];
+    return (isLevel(c0, 0) && isLevel(c1, 255)) || (isLevel(c0, 255) && isLevel(c1, 0));
+}
+
+// Notes the colours a bilevel image shows: the entry coded black (the darker one, as
+// jbig2::dibPolarity chooses) and the entry coded white; a flat picture shows its one colour
+// either way. Black and white, or a flat page of either, is left to device grey.
+void noteBilevelColours(const dib& d, CodedImage& c) {
+    const RGBQUAD& c0 = d.pmi->bmiColors[0];
+    const RGBQUAD& c1 = d.pmi->bmiColors[1];
+    const jbig2::DibPolarity polarity = jbig2::dibPolarity(c0, c1);
+    const RGBQUAD& black = polarity == jbig2::DibPolarity::OneIsBlack ? c1 : c0;
+    const RGBQUAD& white = polarity == jbig2::DibPolarity::ZeroIsBlack ? c1 : c0;
+    const bool grey = sameColour(black, white) ? isLevel(black, 0) || isLevel(black, 255)
+                                               : isLevel(black, 0) && isLevel(white, 255);
+    c.indexed = !grey;
+    c.colours = {{{black.rgbRed, black.rgbGreen, black.rgbBlue},
+                  {white.rgbRed, white.rgbGreen, white.rgbBlue}}};
+}
+
 bool codeGroup4(const dib& d, std::vector<uint8_t>& out) {
-    const int32_t w = dibwidth(d);
-    const int32_t h = dibheight(d);
-    if (w <= 0 || h <= 0) {
+    // The pixels as the JBIG2 coder sees them: the darker entry black, a flat picture as one
+    // row of its colour.
+    jbig2::BilevelImage image;
+    std::vector<uint8_t> flatRow;
+    if (!jbig2::bilevelImageOfDib(d, image, flatRow)) {
         return false;
     }
-    // Group 4 takes a set bit as black; the picture's set bits are black when the red of palette
-    // entry 0 is non-zero, else its clear bits are.
-    const bool invert = d.pal.rgb0[0].peRed == 0;
+    if (blackAndWhite(d)) {
+        // A black-and-white picture's set bits are black when the red of palette copy entry 0
+        // is non-zero, else its clear bits are.
+        image.zeroIsBlack = d.pal.rgb0[0].peRed == 0;
+    }
+    // Group 4 takes a set bit as black.
+    const auto w = static_cast<int32_t>(image.width);
+    const auto h = static_cast<int32_t>(image.height);
     const size_t stride = (size_t(w) + 7) / 8;
     const auto tail = static_cast<uint8_t>(w % 8 == 0 ? 0xff : 0xff << (8 - w % 8));
     std::vector<uint8_t> packed(stride * size_t(h));
     for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* row = DibRowTop(d, y);
+        const uint8_t* row = image.top + image.stride * y;
         uint8_t* dst = packed.data() + stride * size_t(y);
         for (size_t i = 0; i < stride; ++i) {
-            dst[i] = invert ? static_cast<uint8_t>(~row[i]) : row[i];
+            dst[i] = image.zeroIsBlack ? static_cast<uint8_t>(~row[i]) : row[i];
         }
         dst[stride - 1] &= tail;
     }
@@ -143,6 +182,7 @@ CodedImage codePicture(const dib& picture, const ImageCodingParams& params, int3
             ok = params.jbig2 ? jbig2encodeDib(picture, c.globals, c.data)
                               : codeGroup4(picture, c.data);
             c.kind = params.jbig2 ? CodedImage::Kind::Jbig2 : CodedImage::Kind::Group4;
+            noteBilevelColours(picture, c);
         } else {
             ok = codeColour(picture, params, jp2Threads, c.data);
             c.kind = params.jpeg2000 ? CodedImage::Kind::Jpx : CodedImage::Kind::Jpeg;

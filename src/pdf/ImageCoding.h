@@ -15,6 +15,7 @@
 
 #include "platform/DibRecord.h"
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -46,10 +47,20 @@ struct CodedImage {
     int32_t height = 0;
     std::vector<uint8_t> data;    // the image stream (for JBIG2 the page's segments)
     std::vector<uint8_t> globals; // JBIG2 global segments (empty when there are none)
+    // JBIG2 and Group 4: whether the image shows colours other than black and white, and which:
+    // red, green, blue of the colour coded black (entry 0; both filters decode black to 0) and
+    // of the colour coded white (entry 1), for an indexed colour space over the bilevel data.
+    // False: the image is black and white, in device grey.
+    bool indexed = false;
+    std::array<std::array<uint8_t, 3>, 2> colours{};
 };
 
-// Codes `picture` on the calling thread. 1-bit pictures follow params.jbig2; Group 4 takes a set
-// bit as black when the red of palette copy entry 0 is non-zero. 4- and 8-bit pictures are coded
+// Codes `picture` on the calling thread. 1-bit pictures follow params.jbig2; their colours come
+// from the colour table. A black-and-white picture is coded as it shows; Group 4 then takes a set
+// bit as black when the red of palette copy entry 0 is non-zero. Of any other two colours both
+// coders code the darker one as black (a light background stays white, the colour the coders
+// compress best) and note the two colours in `indexed` and `colours`; a picture whose two entries
+// are one colour is coded as a flat page of that colour. 4- and 8-bit pictures are coded
 // in the colours of their palette copy `pal`, 16-bit (5-5-5) pictures with each component
 // scaled to 0..255; both without a resolution, as a true-colour copy of them has none. 24- and
 // 32-bit pictures keep the resolution of their header. `jp2Threads` limits OpenJPEG's own

@@ -1,6 +1,7 @@
 // TPDFCanvas: placing pictures on the page and writing them as image XObjects (ISO 32000-1,
-// 8.9.5): bilevel pictures as CCITT Group 4 (ITU-T T.6) or JBIG2 (ITU-T T.88), all others as
-// JPEG or JPEG 2000 in 8-bit DeviceRGB. The coding itself is ImageCoding's.
+// 8.9.5): bilevel pictures as CCITT Group 4 (ITU-T T.6) or JBIG2 (ITU-T T.88), in device grey or,
+// when their two colours are not black and white, in an indexed space of those two colours; all
+// others as JPEG or JPEG 2000 in 8-bit DeviceRGB. The coding itself is ImageCoding's.
 #include "pdf/PDFWriterCanvas.h"
 
 #include "document/Dib.h"
@@ -22,6 +23,29 @@ std::string num(int64_t v) {
     char buf[24];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, r.ptr);
+}
+
+// The RGB space of colour images in the PDF/A mode: gamma 1.8 under a D65 white point.
+constexpr const char* kCalRgb = "[ /CalRGB<< /WhitePoint [0.9505 1.0000 1.0890]/Gamma [1.8000 "
+                                "1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 0.6720 "
+                                "0.1412 0.1845 0.0833 0.9227]>>]";
+
+// The colour space of a JBIG2 or Group 4 image: device grey for black and white, else its two
+// colours as an indexed space over the RGB space of the file's colour images. Both filters
+// decode a pixel coded black to 0, which picks entry 0, the colour coded black.
+std::string bilevelColourSpace(const qly::CodedImage& c, bool pdfa) {
+    if (!c.indexed) {
+        return "/DeviceGray";
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string table;
+    for (const auto& colour : c.colours) {
+        for (const uint8_t v : colour) {
+            table += kHex[v >> 4];
+            table += kHex[v & 15];
+        }
+    }
+    return "[/Indexed " + std::string(pdfa ? kCalRgb : "/DeviceRGB") + " 1 <" + table + ">]";
 }
 
 // A bitmap owned here and released with deldib.
@@ -303,9 +327,9 @@ bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
         putln("<<");
         putln("/Type /XObject /Subtype /Image");
         putln(size + " /BitsPerComponent 1");
-        putln("/Length " + num(int64_t(c.data.size())) +
-              " /ColorSpace /DeviceGray /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals " +
-              num(n + 1) + " 0 R>>");
+        putln("/Length " + num(int64_t(c.data.size())) + " /ColorSpace " +
+              bilevelColourSpace(c, ispdfa) +
+              " /Filter /JBIG2Decode /DecodeParms << /JBIG2Globals " + num(n + 1) + " 0 R>>");
         WriteStreamObject(">>", c.data, true);
         BeginObject();
         putln("<<");
@@ -318,18 +342,16 @@ bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
         putln("<<");
         putln("/Type /XObject /Subtype /Image");
         putln(size + " /BitsPerComponent 1");
-        putln("/Length " + num(int64_t(c.data.size())) +
-              " /ColorSpace /DeviceGray /Filter /CCITTFaxDecode /DecodeParms <</K -1 /Columns " +
-              num(c.width) + " /Rows " + num(c.height) + ">>");
+        putln("/Length " + num(int64_t(c.data.size())) + " /ColorSpace " +
+              bilevelColourSpace(c, ispdfa) +
+              " /Filter /CCITTFaxDecode /DecodeParms <</K -1 /Columns " + num(c.width) + " /Rows " +
+              num(c.height) + ">>");
         WriteStreamObject(">>", c.data, false);
         return true;
     case Kind::Jpeg:
     case Kind::Jpx: {
-        const char* colour =
-            ispdfa ? " /BitsPerComponent 8 /ColorSpace [ /CalRGB<< /WhitePoint [0.9505 1.0000 "
-                     "1.0890]/Gamma [1.8000 1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 "
-                     "0.6720 0.1412 0.1845 0.0833 0.9227]>>] /Length "
-                   : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+        const std::string colour = " /BitsPerComponent 8 /ColorSpace " +
+                                   std::string(ispdfa ? kCalRgb : "/DeviceRGB") + " /Length ";
         BeginObject();
         WriteStreamObject(
             "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(c.data.size())) +

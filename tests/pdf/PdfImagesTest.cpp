@@ -10,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
 
 using pdftest::parseAndCheck;
 using pdftest::ParsedPdf;
@@ -54,6 +58,60 @@ void makeBilevel(OwnedDib& out, int w, int h, bool entry0White, unsigned seed = 
     }
 }
 
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// A bilevel picture of the colours c0 (pixel value 0) and c1 (value 1), in the colour table and
+// the palette copy alike: text-like strokes of colour 1 with some noise on colour 0.
+void makeTwoColour(OwnedDib& out, int w, int h, Rgb c0, Rgb c1, unsigned seed) {
+    out.reset();
+    newdib(*out, w, h, 1, nullptr, 0);
+    ASSERT_NE(out->poi, nullptr);
+    out->pmi->bmiColors[0] = RGBQUAD{c0.b, c0.g, c0.r, 0};
+    out->pmi->bmiColors[1] = RGBQUAD{c1.b, c1.g, c1.r, 0};
+    out->pal.rgb0[0] = PALETTEENTRY{c0.r, c0.g, c0.b, 0};
+    out->pal.rgb0[1] = PALETTEENTRY{c1.r, c1.g, c1.b, 0};
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            setpixel(*out, x, y, ((y % 13) < 3 && (x / 6) % 4 != 0) || rng() % 19 == 0 ? 1 : 0);
+        }
+    }
+}
+
+// How far a rendering of a two-colour picture is from it: pixels whose colour differs at all
+// (-1 when the sizes differ), pixels not in the one colour that the first pixel of their source
+// colour took (a renderer that converts colours still shows each source colour as one colour),
+// and the largest difference of a channel.
+struct ColourMatch {
+    int64_t different = 0;
+    int64_t inconsistent = 0;
+    int worst = 0;
+};
+
+ColourMatch matchColours(const dib& src, const dib& shown) {
+    ColourMatch m;
+    if (dibwidth(src) != dibwidth(shown) || dibheight(src) != dibheight(shown)) {
+        m.different = m.inconsistent = -1;
+        return m;
+    }
+    std::map<std::array<int, 3>, std::array<int, 3>> first;
+    for (int32_t y = 0; y < dibheight(src); ++y) {
+        for (int32_t x = 0; x < dibwidth(src); ++x) {
+            std::array<int, 3> a{}, b{};
+            qlytest::pixelRgb(src, x, y, a[0], a[1], a[2]);
+            qlytest::pixelRgb(shown, x, y, b[0], b[1], b[2]);
+            m.different += a != b ? 1 : 0;
+            m.inconsistent += first.try_emplace(a, b).first->second != b ? 1 : 0;
+            for (int i = 0; i < 3; ++i) {
+                m.worst = std::max(m.worst, std::abs(a[size_t(i)] - b[size_t(i)]));
+            }
+        }
+    }
+    return m;
+}
+
 // Pixels whose shade differs (black below half, white above) between a source and a decoded
 // picture of the same size; -1 when the sizes differ.
 int64_t shadeDifferences(const dib& a, const dib& b) {
@@ -79,13 +137,14 @@ class PdfImages : public pdftest::PdfTest {
     // [0 0 w h] and the picture's unit square maps onto it.
     // Returns the file as parseAndCheck reads it (structure and qpdf checked).
     ParsedPdf writePage(const dib& pic, const std::string& name, bool tempFiles, bool jbig2 = false,
-                        bool jpeg2000 = false) {
+                        bool jpeg2000 = false, bool pdfa = false) {
         const int w = dibwidth(pic);
         const int h = dibheight(pic);
         TPDFCanvas pdf;
         pdf.usetempfileforimages = tempFiles;
         pdf.usejbig2 = jbig2;
         pdf.usejpeg2000 = jpeg2000;
+        pdf.ispdfa = pdfa;
         pdf.PageWidth = w + 1;
         pdf.PageHeight = h + 1;
         EXPECT_TRUE(pdf.BeginDoc(name));
@@ -102,7 +161,16 @@ class PdfImages : public pdftest::PdfTest {
         OpenDib(*out, prefix + "-000.png", DIB_AUTO);
         ASSERT_NE(out->poi, nullptr) << DibErrorText(*out);
     }
-    // Page 1 rendered at 72 dpi by mupdf or ghostscript.
+    // Page 1 rendered at 72 dpi by poppler through cairo (unlike pdftoppm, which smooths
+    // bilevel images, pixel for pixel), by mupdf or by ghostscript.
+    void viaPdftocairo(const std::string& pdf, OwnedDib& out) {
+        const std::string prefix = out_("pc");
+        const auto r =
+            run("pdftocairo -png -singlefile -r 72 -f 1 -l 1 " + quote(pdf) + " " + quote(prefix));
+        ASSERT_EQ(r.status, 0) << r.output;
+        OpenDib(*out, prefix + ".png", DIB_AUTO);
+        ASSERT_NE(out->poi, nullptr) << DibErrorText(*out);
+    }
     void viaMutool(const std::string& pdf, OwnedDib& out, bool gray) {
         const std::string png = out_("mu.png");
         const auto r = run("mutool draw -q -r 72 " + std::string(gray ? "-c gray " : "") + "-o " +
@@ -182,6 +250,79 @@ TEST_F(PdfImages, GroupFourPolarityFollowsOnlyTheRedOfPaletteEntryZero) {
         int r, g, b;
         qlytest::pixelRgb(*dec, 5, 5, r, g, b);
         EXPECT_EQ(r, red == 0 ? 255 : 0) << int(red);
+    }
+}
+
+TEST_F(PdfImages, TwoColourPagesKeepTheirColoursInEveryReader) {
+    // The darker colour is coded black, which the filters decode to 0, so entry 0 of the indexed
+    // colour space is the darker colour. A flat picture shows its one colour; black or white
+    // alone needs no colour space of its own. In the PDF/A mode the two colours are CalRGB,
+    // which poppler and ghostscript convert (red comes out near 255, 42, 3 in ghostscript) and
+    // mupdf takes as it is: every pixel of one source colour must then still show one colour,
+    // near the source colour.
+    struct Case {
+        const char* name;
+        Rgb c0, c1;
+        const char* lookup; // the indexed space's table; null for device grey
+    };
+    const Case cases[] = {
+        {"red on white", {255, 255, 255}, {255, 0, 0}, "FF0000FFFFFF"},
+        {"white strokes on dark blue", {0, 0, 128}, {255, 255, 255}, "000080FFFFFF"},
+        {"black on light grey", {192, 192, 192}, {0, 0, 0}, "000000C0C0C0"},
+        {"two greens", {180, 255, 180}, {0, 100, 0}, "006400B4FFB4"},
+        {"dark blue only", {0, 0, 128}, {0, 0, 128}, "000080000080"},
+        {"light yellow only", {255, 255, 200}, {255, 255, 200}, "FFFFC8FFFFC8"},
+        {"black only", {0, 0, 0}, {0, 0, 0}, nullptr},
+        {"white only", {255, 255, 255}, {255, 255, 255}, nullptr},
+    };
+    const std::string calRgb = "[ /CalRGB<< /WhitePoint [0.9505 1.0000 1.0890]/Gamma [1.8000 "
+                               "1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 0.6720 "
+                               "0.1412 0.1845 0.0833 0.9227]>>]";
+    int n = 0;
+    for (bool jbig2 : {true, false}) {
+        for (bool pdfa : {false, true}) {
+            for (const Case& c : cases) {
+                const bool parked = ++n % 2 == 0;
+                SCOPED_TRACE(testing::Message()
+                             << c.name << (jbig2 ? ", JBIG2" : ", Group 4")
+                             << (pdfa ? ", PDF/A" : "") << (parked ? ", parked" : ""));
+                OwnedDib pic;
+                makeTwoColour(pic, 203, 77, c.c0, c.c1, unsigned(n));
+                const std::string name = out("two.pdf");
+                const ParsedPdf p = writePage(*pic, name, parked, jbig2, false, pdfa);
+                const std::string space = c.lookup == nullptr
+                                              ? "/DeviceGray"
+                                              : "[/Indexed " +
+                                                    (pdfa ? calRgb : std::string("/DeviceRGB")) +
+                                                    " 1 <" + c.lookup + ">]";
+                EXPECT_NE(p.object(pdfa ? 9 : 8)
+                              .find(" /ColorSpace " + space + " /Filter /" +
+                                    (jbig2 ? "JBIG2Decode" : "CCITTFaxDecode")),
+                          std::string::npos)
+                    << p.object(pdfa ? 9 : 8);
+                const auto list = pdftest::pdfimagesList(name);
+                ASSERT_EQ(list.size(), 1u);
+                EXPECT_EQ(list[0].color, c.lookup == nullptr ? "gray" : "index");
+                EXPECT_EQ(list[0].bpc, 1);
+                OwnedDib a, b, d;
+                viaPdftocairo(name, a);
+                viaMutool(name, b, false);
+                viaGhostscript(name, d, false);
+                const bool converted = pdfa && c.lookup != nullptr;
+                for (const auto& [reader, shown] :
+                     {std::pair<const char*, const dib*>{"poppler", &*a},
+                      {"mupdf", &*b},
+                      {"ghostscript", &*d}}) {
+                    const ColourMatch m = matchColours(*pic, *shown);
+                    if (converted && std::string(reader) != "mupdf") {
+                        EXPECT_EQ(m.inconsistent, 0) << reader;
+                        EXPECT_LE(m.worst, 48) << reader;
+                    } else {
+                        EXPECT_EQ(m.different, 0) << reader;
+                    }
+                }
+            }
+        }
     }
 }
 

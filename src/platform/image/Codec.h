@@ -70,6 +70,9 @@ int64_t dibStride(int64_t width, int32_t bits);
 RGBQUAD dibColor(const dib& d, uint32_t index);
 // True when every colour table entry has red == green == blue.
 bool dibIsGrey(const dib& d);
+// True for a 1-bit bitmap whose two colours are black and white, in either order: the pictures
+// that formats with a fixed black-and-white 1-bit form (PBM, PCX, TIFF bilevel) take as they are.
+bool dibIsBlackAndWhite(const dib& d);
 
 struct Codec {
     int32_t code;

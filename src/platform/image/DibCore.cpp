@@ -132,6 +132,18 @@ bool dibIsGrey(const dib& d) {
     return true;
 }
 
+bool dibIsBlackAndWhite(const dib& d) {
+    if (d.pmi->bmiHeader.biBitCount != 1) {
+        return false;
+    }
+    auto same = [](const RGBQUAD& q, uint8_t v) {
+        return q.rgbRed == v && q.rgbGreen == v && q.rgbBlue == v;
+    };
+    const RGBQUAD& c0 = d.pmi->bmiColors[0];
+    const RGBQUAD& c1 = d.pmi->bmiColors[1];
+    return (same(c0, 0) && same(c1, 255)) || (same(c0, 255) && same(c1, 0));
+}
+
 void ByteReader::seek(size_t pos) {
     if (pos > size_) {
         fail(kErrDamaged);

@@ -287,8 +287,12 @@ void writePcx(const dib& in, std::vector<uint8_t>& out) {
     const int bits = bh.biBitCount;
     const int64_t w = bh.biWidth;
     const int64_t h = bh.biHeight;
+    // 1-bit PCX has no colours of its own: readers show 0 black and 1 white. A 1-bit picture of
+    // any other two colours is written as 4 planes of 1 bit (16 colours from the header palette),
+    // its pixels in the first plane and its colours as the first two palette entries.
+    const bool twoColours = bits == 1 && !dibIsBlackAndWhite(in);
     const int bpp = bits <= 4 ? 1 : 8;
-    const int planes = bits == 1 ? 1 : bits == 4 ? 4 : bits == 8 ? 1 : 3;
+    const int planes = bits == 1 ? (twoColours ? 4 : 1) : bits == 4 ? 4 : bits == 8 ? 1 : 3;
     size_t bpl = static_cast<size_t>((w * bpp + 7) / 8);
     bpl += bpl & 1; // scan line planes have an even length
 
@@ -312,7 +316,18 @@ void writePcx(const dib& in, std::vector<uint8_t>& out) {
     // 1-bit PCX is black (0) and white (1) in every reader, so a table whose first colour is the
     // lighter one is written with the bits inverted.
     const bool invert = bits == 1 && luma(in.pmi->bmiColors[0]) > luma(in.pmi->bmiColors[1]);
-    if (bits == 1) {
+    // Both entries one colour: every pixel is written as entry 0. Readers take a header palette
+    // of zeros for "no palette" and show the standard EGA colours instead, whose entry 0 is black
+    // like the table then, while entry 1 is blue.
+    const bool flat =
+        twoColours && std::memcmp(&in.pmi->bmiColors[0], &in.pmi->bmiColors[1], 3) == 0;
+    if (twoColours) {
+        for (int i = 0; i < 2; ++i) {
+            header[16 + 3 * static_cast<size_t>(i)] = in.pmi->bmiColors[i].rgbRed;
+            header[17 + 3 * static_cast<size_t>(i)] = in.pmi->bmiColors[i].rgbGreen;
+            header[18 + 3 * static_cast<size_t>(i)] = in.pmi->bmiColors[i].rgbBlue;
+        }
+    } else if (bits == 1) {
         std::memset(&header[19], 255, 3);
     } else if (bits == 4) {
         for (int i = 0; i < 16; ++i) {
@@ -332,7 +347,15 @@ void writePcx(const dib& in, std::vector<uint8_t>& out) {
         const uint8_t* row = DibRowTop(in, y);
         for (int p = 0; p < planes; ++p) {
             std::fill(plane.begin(), plane.end(), 0);
-            if (bits == 1) {
+            if (bits == 1 && twoColours) {
+                if (p == 0 && !flat) { // the other planes stay zero
+                    const size_t n = static_cast<size_t>((w + 7) / 8);
+                    std::memcpy(plane.data(), row, n);
+                    if ((w & 7) != 0) { // clear the bits after the last pixel
+                        plane[n - 1] = static_cast<uint8_t>(plane[n - 1] & (0xff00u >> (w & 7)));
+                    }
+                }
+            } else if (bits == 1) {
                 const size_t n = static_cast<size_t>((w + 7) / 8);
                 for (size_t i = 0; i < n; ++i) {
                     plane[i] = invert ? static_cast<uint8_t>(~row[i]) : row[i];

@@ -199,8 +199,9 @@ void writePnm(const dib& in, std::vector<uint8_t>& out) {
     const auto w = static_cast<uint32_t>(h.biWidth);
     const auto ht = static_cast<uint32_t>(h.biHeight);
     const std::string size = std::to_string(w) + " " + std::to_string(ht) + "\n";
-    if (bits == 1) {
-        // PBM 1 is black: whichever table entry is darker becomes black.
+    if (bits == 1 && dibIsBlackAndWhite(in)) {
+        // PBM 1 is black: whichever table entry is darker becomes black. Other pairs of colours
+        // are written below as grey or colour pixels.
         const bool zeroIsBlack = luminance(in.pmi->bmiColors[0]) <= luminance(in.pmi->bmiColors[1]);
         putText(out, "P4\n" + size);
         const size_t rowBytes = (size_t{w} + 7) / 8;
@@ -225,6 +226,9 @@ void writePnm(const dib& in, std::vector<uint8_t>& out) {
         for (uint32_t x = 0; x < w; ++x) {
             RGBQUAD q{};
             switch (bits) {
+            case 1:
+                q = dibColor(in, (row[x / 8] >> (7 - x % 8)) & 1);
+                break;
             case 4:
                 q = dibColor(in, (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 15);
                 break;

@@ -368,12 +368,8 @@ Kind kindOf(const dib& in) {
         return q.rgbRed == v && q.rgbGreen == v && q.rgbBlue == v;
     };
     if (bits == 1) {
-        const RGBQUAD& c0 = in.pmi->bmiColors[0];
-        const RGBQUAD& c1 = in.pmi->bmiColors[1];
-        if ((same(c0, 0) && same(c1, 255)) || (same(c0, 255) && same(c1, 0))) {
-            return Kind::Bilevel;
-        }
-        return Kind::Palette;
+        // Any other pair of colours keeps them as a two-entry palette.
+        return dibIsBlackAndWhite(in) ? Kind::Bilevel : Kind::Palette;
     }
     // A grey ramp is written as grey of its depth; any other table as a palette.
     const int n = 1 << bits;
