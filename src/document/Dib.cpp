@@ -1,6 +1,7 @@
 #include "document/Dib.h"
 
 #include "document/DynaArray.h"
+#include "document/PageStore.h"
 #include "platform/GrafikRW3.h"
 
 int32_t dibwidth(const dib& d) {
@@ -21,6 +22,9 @@ int64_t dibcolors(const dib& d) {
 void freedib(dib& d) {
     if (d.poi == nullptr) {
         return;
+    }
+    if (qly::PageStore::release(d)) {
+        return; // a page that lived in a page file
     }
     deldib(d);
     d.pmi = nullptr;
