@@ -3,6 +3,7 @@
 #include "acquire/AddPicture.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
+#include "document/PageDocument.h"
 #include "document/PageList.h"
 #include "platform/GrafikRW3.h"
 #include "platform/IoError.h"
@@ -162,7 +163,7 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
 
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks,
-                           ExportPipeline* pipeline) {
+                           ExportPipeline* pipeline, PageDocument* model) {
     ConversionResult result;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
@@ -203,6 +204,9 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
             added = addDocument(bilder, files[k], settings);
         }
         ++(added ? result.picturesAdded : result.picturesFailed);
+        if (model != nullptr) {
+            model->appended(before);
+        }
         for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
             pipeline->precode(bilder, page);
         }
@@ -214,7 +218,8 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 }
 
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
-                               const ExportSettings& kept, const ExportCallbacks& callbacks) {
+                               const ExportSettings& kept, const ExportCallbacks& callbacks,
+                               PageDocument* model) {
     if (args.empty()) {
         return {};
     }
@@ -228,7 +233,7 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     }
     ConversionResult result =
         addInputs(bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings,
-                  callbacks, pipeline ? &*pipeline : nullptr);
+                  callbacks, pipeline ? &*pipeline : nullptr, model);
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {

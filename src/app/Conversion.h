@@ -51,14 +51,17 @@ OutputRefusal outputRefusal(const std::vector<std::string>& args);
 bool allArgumentsAreInputs(const std::vector<std::string>& args);
 
 class TDynaArray;
+class PageDocument;
 
 // Appends the pictures and the pages of the documents named by `files`, in order, to `bilder`
 // (records of type dib); `settings` takes the layout of each document read, so it ends with the
 // layout of the last one. Reported and counted as in runConversion; pdfWritten stays false. With
 // a pipeline, each page starts coding as soon as it is added, while the next inputs are read.
+// With a page model (over `bilder`), each input's pages are handed to it as soon as they are
+// added (into its page store, and told to its observers).
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks = {},
-                           ExportPipeline* pipeline = nullptr);
+                           ExportPipeline* pipeline = nullptr, PageDocument* model = nullptr);
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
@@ -71,4 +74,5 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 // outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
-                               const ExportCallbacks& callbacks = {});
+                               const ExportCallbacks& callbacks = {},
+                               PageDocument* model = nullptr);

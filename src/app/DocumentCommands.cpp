@@ -3,6 +3,7 @@
 #include "app/MainUnit.h"
 #include "document/Dib.h"
 #include "document/DocumentFile.h"
+#include "document/PageDocument.h"
 #include "document/PageList.h"
 
 #include <QCheckBox>
@@ -33,7 +34,7 @@ void TMainForm::NewBtnClick() {
                              DialogButtons::OkCancel) != DialogAnswer::Ok) {
         return;
     }
-    releaseAllPages(bilder);
+    pages_->clear();
     PaintBox1Paint();
     RefreshPageCounter();
     PaintBox2Paint();
@@ -60,8 +61,11 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
     pages.buffersize = 100;
     DocumentLayout layout =
         documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked());
-    const DocumentStatus status =
-        readDocument(fileName, pages, layout, [this](int p) { SetProStatus(p); });
+    // Each page goes into the page store as soon as it is read, so a document larger than the
+    // memory opens beside the pages that are there.
+    const DocumentStatus status = readDocument(
+        fileName, pages, layout, [this](int p) { SetProStatus(p); },
+        [this](dib& page) { pages_->adopt(page); });
     SetProStatus(0);
     if (status == DocumentStatus::CannotOpen) {
         documentError("Fehler: Konnte Datei nicht öffnen...");
@@ -71,7 +75,15 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
         documentError("Fehler: Die Datei ist keine gültige Varnholme Datei...");
         return false;
     }
-    replacePages(bilder, pages);
+    applyLayout(layout);
+    pages_->replaceAll(pages);
+    RefreshPageCounter();
+    PaintBox1Paint();
+    PaintBox2Paint();
+    return true;
+}
+
+void TMainForm::applyLayout(const DocumentLayout& layout) {
     BorderCheck->setChecked(layout.BorderCheck);
     ZentCheck->setChecked(layout.ZentCheck);
     (layout.MaxSizeCheck ? MaxSizeCheck : RelSizeCheck)->setChecked(true);
@@ -80,10 +92,6 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
     BreitEd->setValue(layout.BreitEd);
     HochEd->setValue(layout.HochEd);
     ShowPDFCheck->setChecked(layout.ShowPDFCheck);
-    RefreshPageCounter();
-    PaintBox1Paint();
-    PaintBox2Paint();
-    return true;
 }
 
 void TMainForm::SaveAsBtnClick() {

@@ -10,7 +10,10 @@
 #include "app/ProgressPanel.h"
 #include "app/VerschrankFUnit.h"
 #include "document/Dib.h"
+#include "document/PageDocument.h"
+#include "document/PageJournal.h"
 #include "document/PageList.h"
+#include "document/PageStore.h"
 #include "export/CreateThePDF.h"
 #include "imaging/Rotate.h"
 #include "platform/GrafikRW3.h"
@@ -22,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -90,14 +94,25 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     // The scanner dialogs are run like the window's own.
     setScanDialogRunner([](QDialog& d) { return dialogs().execDialog(d); });
     previousSink_ = qly::setMessageSink(&sink_);
+    pages_ = std::make_unique<PageDocument>(bilder);
+    store_ = qly::PageStore::open(qly::pageStateFolder(), storeError_);
+    if (store_ != nullptr) {
+        pages_->setStore(store_.get());
+        journal_ = std::make_unique<PageJournalWriter>(*pages_, *store_, [this] {
+            return documentLayout(readControls().exportSettings, ShowPDFCheck->isChecked());
+        });
+    }
 }
 
 TMainForm::~TMainForm() {
     if (!saved_) {
         saveSettings();
     }
-    // FormDestroy: every page's picture is released with the array.
+    // FormDestroy: every page's picture is released with the array; the session folder goes
+    // with the store, as the window was closed as it should be.
     releaseAllPages(bilder);
+    journal_.reset();
+    store_.reset();
     qly::setMessageSink(previousSink_);
     setScanDialogRunner({});
     setDialogParent(nullptr);
@@ -315,6 +330,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     if (args_.empty()) {
+        offerRecovery();
         return;
     }
     // A document given alone is opened, as a double click on it in a file manager asks.
@@ -341,7 +357,7 @@ void TMainForm::FormShow() {
         QCoreApplication::processEvents();
     };
     const ConversionResult r =
-        runConversion(bilder, args_, readControls().exportSettings, callbacks);
+        runConversion(bilder, args_, readControls().exportSettings, callbacks, pages_.get());
     setBusy(false);
     showLastPage();
     conversionStatus_ = r.exitStatus();
@@ -354,6 +370,59 @@ void TMainForm::FormShow() {
     QCoreApplication::exit(conversionStatus_);
 }
 
+void TMainForm::offerRecovery() {
+    if (store_ == nullptr) {
+        showError("Die Seiten können nicht in Dateien gesichert werden und bleiben im "
+                  "Arbeitsspeicher: " +
+                  storeError_);
+        return;
+    }
+    for (qly::LeftSession& session : qly::findLeftSessions(qly::pageStateFolder())) {
+        const size_t count = session.journal().pages.size();
+        const QDateTime when = QDateTime::fromSecsSinceEpoch(session.journal().time);
+        std::string text =
+            "Quillory wurde nicht ordnungsgemäß beendet. Von der Sitzung, die zuletzt am " +
+            when.toString("dd.MM.yyyy").toStdString() + " um " +
+            when.toString("HH:mm").toStdString() + " Uhr geändert wurde, sind noch " +
+            std::to_string(count) + (count == 1 ? " Seite" : " Seiten") + " vorhanden.";
+        if (!session.journalRead()) {
+            text += "\n\nDie Liste der Seiten ist beschädigt: die Seiten kommen in der "
+                    "Reihenfolge zurück, in der sie aufgenommen wurden.";
+        }
+        text += "\n\nJa: die Seiten wiederherstellen\nNein: die Seiten endgültig löschen\n"
+                "Abbrechen: beim nächsten Start wieder fragen";
+        const DialogAnswer answer =
+            dialogs().messageBox("Seiten wiederherstellen", text, qly::MessageIcon::Question,
+                                 DialogButtons::YesNoCancel);
+        if (answer == DialogAnswer::No) {
+            session.remove();
+            continue;
+        }
+        if (answer != DialogAnswer::Yes) {
+            continue;
+        }
+        const uint32_t before = bilder.count;
+        std::vector<std::string> problems;
+        session.restoreInto(*store_, bilder, problems);
+        if (session.journalRead()) {
+            applyLayout(session.journal().layout);
+        }
+        pages_->appended(before);
+        showLastPage();
+        PaintBox1Paint();
+        PaintBox2Paint();
+        if (!problems.empty()) {
+            std::string list;
+            for (const std::string& p : problems) {
+                list += "\n" + p;
+            }
+            dialogs().messageBox("Seiten wiederherstellen",
+                                 "Nicht alle Seiten konnten wiederhergestellt werden:" + list,
+                                 qly::MessageIcon::Warning, DialogButtons::Ok);
+        }
+    }
+}
+
 void TMainForm::addArgumentsAsPages() {
     setBusy(true);
     ExportCallbacks callbacks;
@@ -363,7 +432,7 @@ void TMainForm::addArgumentsAsPages() {
     };
     // Documents bring their layout, as opening one does.
     MainFormSettings s = readControls();
-    addInputs(bilder, args_, s.exportSettings, callbacks);
+    addInputs(bilder, args_, s.exportSettings, callbacks, nullptr, pages_.get());
     applyToControls(s);
     setBusy(false);
     showLastPage();
@@ -470,7 +539,9 @@ void TMainForm::showLastPage() {
 }
 
 void TMainForm::AddPicture_(const std::string& fileName) {
+    const uint32_t before = bilder.count;
     if (::AddPicture_(bilder, fileName)) {
+        pages_->appended(before);
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();
@@ -521,14 +592,14 @@ void TMainForm::DelBtnClick() {
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
     }
-    deletePage(bilder, n);
+    pages_->remove(n);
     RefreshPageCounter();
     PaintBox1Paint();
     PaintBox2Paint();
 }
 
 void TMainForm::DelFotoBtnClick() {
-    if (!deletePage(bilder, adib)) {
+    if (!pages_->remove(adib)) {
         return;
     }
     PaintBox2Paint();
@@ -537,13 +608,13 @@ void TMainForm::DelFotoBtnClick() {
 }
 
 void TMainForm::NachVornBtnClick() {
-    if (movePageForward(bilder, adib)) {
+    if (pages_->moveForward(adib)) {
         PaintBox2Paint();
     }
 }
 
 void TMainForm::NachHintenBtnClick() {
-    if (movePageBack(bilder, adib)) {
+    if (pages_->moveBack(adib)) {
         PaintBox2Paint();
     }
 }
@@ -553,7 +624,7 @@ void TMainForm::VerschrankBtnClick() {
     if (!dialogs().execDialog(*VerschrankForm)) {
         return;
     }
-    if (!interleavePages(bilder, VerschrankForm->MitteEd->value())) {
+    if (!pages_->interleave(VerschrankForm->MitteEd->value())) {
         showError("Nicht genug Arbeitsspeicher, um die Seiten zu verschränken.");
         return;
     }
@@ -562,8 +633,10 @@ void TMainForm::VerschrankBtnClick() {
 }
 
 void TMainForm::rotate(bool left) {
-    if (rotatePage(bilder, PageEd->value(), left ? RotateDirection::Left : RotateDirection::Right,
+    const int64_t n = PageEd->value();
+    if (rotatePage(bilder, n, left ? RotateDirection::Left : RotateDirection::Right,
                    [this](int p) { SetProStatus(p); })) {
+        pages_->replaced(n);
         PaintBox1Paint();
         PaintBox2Paint();
     }

@@ -8,6 +8,7 @@
 
 #include "app/Dialogs.h"
 #include "app/KeptSettings.h"
+#include "document/DocumentFile.h"
 #include "document/DynaArray.h"
 #include "platform/DibRecord.h"
 
@@ -31,7 +32,12 @@ class QStatusBar;
 class QTabWidget;
 class QToolButton;
 class QWidget;
+class PageDocument;
+class PageJournalWriter;
 class ProgressPanel;
+namespace qly {
+class PageStore;
+}
 class TCommonDialogWIA;
 class TPageView;
 class TSortView;
@@ -117,6 +123,8 @@ class TMainForm : public QMainWindow {
 
     // Exit status of the command-line conversion (0: every picture added and the PDF written).
     int conversionStatus() const { return conversionStatus_; }
+    // Every change of the pages goes through the page model.
+    PageDocument& pages() { return *pages_; }
     // True while an export or the command-line conversion runs; the commands that change the
     // pages or start an export are disabled meanwhile.
     bool busy() const { return busy_; }
@@ -224,6 +232,11 @@ class TMainForm : public QMainWindow {
     void showLastPage();
     // A start with pictures and documents only: all of them become pages, nothing is written.
     void addArgumentsAsPages();
+    // At a start without files: the pages of sessions that ended without closing the window are
+    // offered back, one session at a time.
+    void offerRecovery();
+    // The layout controls take a document's layout.
+    void applyLayout(const DocumentLayout& layout);
 
     std::vector<std::string> args_;
     std::string settingsFile_;
@@ -236,4 +249,10 @@ class TMainForm : public QMainWindow {
     bool closePending_ = false;
     int conversionStatus_ = 0;
     int wheelRemainder_ = 0;
+    // The pages' pixels live in files of the session folder, with a journal of their order;
+    // without a store (its folder cannot be made) they stay in memory.
+    std::unique_ptr<qly::PageStore> store_;
+    std::string storeError_;
+    std::unique_ptr<PageDocument> pages_;
+    std::unique_ptr<PageJournalWriter> journal_;
 };

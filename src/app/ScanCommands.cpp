@@ -5,6 +5,7 @@
 #include "acquire/WIA_TLB.h"
 #include "app/MainUnit.h"
 #include "document/DynaArray.h"
+#include "document/PageDocument.h"
 #include "platform/GrafikRW3.h"
 
 #include <QCheckBox>
@@ -101,7 +102,9 @@ void TMainForm::WMUser2(uintptr_t p) {
     if (record.poi == nullptr) {
         return;
     }
+    const uint32_t before = bilder.count;
     if (AppendPage(bilder, record)) {
+        pages_->appended(before);
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();

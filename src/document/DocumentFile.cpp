@@ -441,7 +441,7 @@ bool readPicture(Source& in, AddedPages& pages, const DocumentProgress& progress
 }
 
 DocumentStatus readFrom(Source& in, TDynaArray& pages, DocumentLayout& layout,
-                        const DocumentProgress& progress) {
+                        const DocumentProgress& progress, const PageRead& pageRead) {
     if (pages.size != sizeof(dib)) {
         return DocumentStatus::NotADocument; // an array of other records takes no pages
     }
@@ -458,6 +458,9 @@ DocumentStatus readFrom(Source& in, TDynaArray& pages, DocumentLayout& layout,
     for (int32_t i = 0; i < count; ++i) {
         if (!readPicture(in, added, progress)) {
             return DocumentStatus::NotADocument;
+        }
+        if (pageRead) {
+            pageRead(*static_cast<dib*>(pages.GetObject(pages.count - 1)));
         }
     }
     std::array<uint8_t, kTrailerBytes> trailer{};
@@ -520,7 +523,7 @@ DocumentStatus saveDocument(const std::string& fileName, TDynaArray& bilder,
 }
 
 DocumentStatus readDocument(const std::string& fileName, TDynaArray& pages, DocumentLayout& layout,
-                            const DocumentProgress& progress) {
+                            const DocumentProgress& progress, const PageRead& pageRead) {
     const FileDescriptor fd(openForReading(fileName));
     if (fd.get() < 0) {
         return DocumentStatus::CannotOpen;
@@ -530,13 +533,13 @@ DocumentStatus readDocument(const std::string& fileName, TDynaArray& pages, Docu
         return DocumentStatus::NotADocument;
     }
     FileSource in(fd.get(), size);
-    return readFrom(in, pages, layout, progress);
+    return readFrom(in, pages, layout, progress, pageRead);
 }
 
 DocumentStatus readDocumentFromMemory(const uint8_t* data, size_t size, TDynaArray& pages,
                                       DocumentLayout& layout) {
     MemorySource in(data, data != nullptr ? size : 0);
-    return readFrom(in, pages, layout, {});
+    return readFrom(in, pages, layout, {}, {});
 }
 
 bool looksLikeDocument(const std::string& fileName) {

@@ -18,6 +18,7 @@
 #include <string>
 
 class TDynaArray;
+struct dib;
 
 // The layout values a document keeps besides its pages (millimetres for the lengths).
 struct DocumentLayout {
@@ -72,8 +73,12 @@ DocumentStatus saveDocument(const std::string& fileName, TDynaArray& bilder,
 // (and palette copy), and the file's header fields except the image size, which stays the one
 // newdib sets. Pixel rows are read straight into the picture. On any failure `pages` is left as it
 // was (empty) with every picture read so far released, and `layout` is untouched.
+//
+// `pageRead`, when given, is called with each page as soon as its rows are in, so the caller can
+// move its pixels elsewhere (into the page store) before the next page is read.
+using PageRead = std::function<void(dib&)>;
 DocumentStatus readDocument(const std::string& fileName, TDynaArray& pages, DocumentLayout& layout,
-                            const DocumentProgress& progress = {});
+                            const DocumentProgress& progress = {}, const PageRead& pageRead = {});
 
 // The same from bytes in memory (used by the fuzzing target and tests).
 DocumentStatus readDocumentFromMemory(const uint8_t* data, size_t size, TDynaArray& pages,

@@ -22,7 +22,8 @@ class CommandLine : public ::testing::Test {
     // The shell command that runs quillory without a display on `arguments`.
     std::string command(const std::string& arguments) const {
         return "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
-               (dir_.path() / "config").string() + "' TMPDIR='" + (dir_.path() / "tmp").string() +
+               (dir_.path() / "config").string() + "' XDG_STATE_HOME='" +
+               (dir_.path() / "state").string() + "' TMPDIR='" + (dir_.path() / "tmp").string() +
                "' '" QLY_QUILLORY_EXE "' " + arguments;
     }
     CommandResult quillory(const std::string& arguments) {
