@@ -12,7 +12,7 @@ PKGS=(
   fonts-dejavu-core qt6-translations-l10n
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
-  jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time
+  jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time bc
   sane-airscan  # network scanners (eSCL/AirScan, WSD) for the scanner list
   cups-daemon cups-client cups-filters  # printing tests start a private print server of their own
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec

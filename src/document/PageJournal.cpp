@@ -8,9 +8,10 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
+#include <type_traits>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -43,6 +44,11 @@ std::string number(double v) {
 
 template <typename T> bool readNumber(std::string_view text, T& out) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
+    if constexpr (std::is_floating_point_v<T>) {
+        if (!std::isfinite(out)) {
+            return false; // "nan" and "inf" are no lengths
+        }
+    }
     return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 

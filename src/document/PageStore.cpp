@@ -286,8 +286,15 @@ bool PageStore::adopt(dib& d, std::string& error) {
                 std::to_string((length + (1 << 20) - 1) >> 20) + " MB.";
         return false;
     }
-    // Start writing the file back now; the journal waits for it in flushPages.
-    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    bool journaled = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        journaled = defer_;
+    }
+    if (journaled) {
+        // Start writing the file back now; the journal waits for it in flushPages.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
     dib stored = d;
     if (!map(fd, name, length, stored, error)) {
         ::close(fd);
@@ -295,8 +302,13 @@ bool PageStore::adopt(dib& d, std::string& error) {
         return false;
     }
     {
+        // Kept open for the journal's flush; without a journal nothing waits for the disk.
         const std::lock_guard<std::mutex> lock(mutex_);
-        unsynced_.push_back(fd);
+        if (journaled) {
+            unsynced_.push_back(fd);
+        } else {
+            ::close(fd);
+        }
     }
     // The heap blocks go; the record points into the file from now on.
     dib old = d;

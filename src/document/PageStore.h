@@ -66,8 +66,9 @@ class PageStore {
     bool flushPages();
 
     // Files of released pages are removed at once, unless a journal may still name them: with
-    // `defer` on, they wait until removeReleased(), which the journal calls once it no longer
-    // names them.
+    // `defer` on (a journal is kept), they wait until removeReleased(), which the journal calls
+    // once it no longer names them, and new page files wait for flushPages(). Without a journal
+    // nothing waits for the disk.
     void deferRemoval(bool defer);
     void removeReleased();
 

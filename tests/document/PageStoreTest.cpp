@@ -10,8 +10,10 @@
 #include "document/PageList.h"
 #include "platform/GrafikRW3.h"
 
+#include "common/FileSizeCap.h"
 #include "common/RecordingSink.h"
 #include "common/TestDib.h"
+#include "pdf/PdfTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -338,6 +340,43 @@ TEST_F(PagesInFiles, DamagedJournalsAndPageFilesAreReportedAndEveryReadablePageC
             EXPECT_TRUE(back == want);
         }
     }
+}
+
+TEST_F(PagesInFiles, APageThatFindsNoRoomStaysInMemoryAndTheJournalStaysValid) {
+    qlytest::ScopedRecordingSink sink;
+    std::string error;
+    auto store = qly::PageStore::open(base(), error);
+    ASSERT_NE(store, nullptr) << error;
+    Pages pages;
+    PageDocument doc(pages.bilder);
+    doc.setStore(store.get());
+    PageJournalWriter journal(doc, *store, [] { return DocumentLayout{}; });
+    std::mt19937 rng(3);
+    std::vector<std::string> plain;
+    apply(Op::Scan, rng, doc, plain);
+    apply(Op::Scan, rng, doc, plain);
+    const std::string journalBefore = pdftest::readFile(store->folder() + "journal");
+    {
+        // No file may grow past 1000 bytes now: the next page's file cannot be made.
+        qlytest::FileSizeCap cap(1000);
+        apply(Op::Scan, rng, doc, plain);
+    }
+    ASSERT_EQ(sink.captions.size(), 1u);
+    EXPECT_EQ(sink.captions[0], "Seite nicht gesichert");
+    EXPECT_NE(sink.texts[0].find(store->folder()), std::string::npos) << sink.texts[0];
+    const dib& third = *static_cast<dib*>(pages.bilder.GetObject(2));
+    EXPECT_FALSE(qly::PageStore::isStored(third));
+    EXPECT_EQ(pageBytes(third), plain[2]) << "the page itself is whole";
+    qly::JournalContents c;
+    ASSERT_TRUE(qly::parseJournal(pdftest::readFile(store->folder() + "journal"), c));
+    ASSERT_EQ(c.pages.size(), 2u);
+    for (const std::string& name : c.pages) {
+        EXPECT_TRUE(fs::exists(store->folder() + name));
+    }
+    // With room again, pages are stored as before.
+    apply(Op::Scan, rng, doc, plain);
+    EXPECT_TRUE(qly::PageStore::isStored(*static_cast<dib*>(pages.bilder.GetObject(3))));
+    EXPECT_NE(pdftest::readFile(store->folder() + "journal"), journalBefore);
 }
 
 TEST(Journal, TextReadsBackAndAnyChangeToItIsDamageOrTheSame) {
