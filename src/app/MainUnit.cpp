@@ -112,6 +112,7 @@ TMainForm::~TMainForm() {
     // with the store, as the window was closed as it should be.
     releaseAllPages(bilder);
     journal_.reset();
+    pages_.reset();
     store_.reset();
     qly::setMessageSink(previousSink_);
     setScanDialogRunner({});
@@ -633,10 +634,18 @@ void TMainForm::VerschrankBtnClick() {
 }
 
 void TMainForm::rotate(bool left) {
+    // The turned picture takes the page's place; the old one stays in the history for undo.
     const int64_t n = PageEd->value();
-    if (rotatePage(bilder, n, left ? RotateDirection::Left : RotateDirection::Right,
-                   [this](int p) { SetProStatus(p); })) {
-        pages_->replaced(n);
+    if (n < 1 || n > int64_t{bilder.count}) {
+        return;
+    }
+    SetProStatus(0);
+    dib turned{};
+    const bool done = rotateDib(
+        turned, *static_cast<dib*>(bilder.GetObject(static_cast<uint32_t>(n - 1))),
+        left ? RotateDirection::Left : RotateDirection::Right, [this](int p) { SetProStatus(p); });
+    SetProStatus(0);
+    if (done && pages_->replacePicture(n, turned)) {
         PaintBox1Paint();
         PaintBox2Paint();
     }

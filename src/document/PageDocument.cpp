@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -18,10 +20,58 @@ dib& record(TDynaArray& bilder, uint32_t index) {
 
 } // namespace
 
-PageDocument::PageDocument(TDynaArray& bilder) : bilder_(bilder) {}
+std::vector<uint32_t> interleaveOrder(uint32_t n, int64_t fronts, InterleaveStyle style) {
+    if (style == InterleaveStyle::BacksReversed) {
+        return interleaveOrder(n, fronts);
+    }
+    const auto f = static_cast<uint32_t>(std::clamp<int64_t>(fronts, 0, n));
+    std::vector<uint32_t> front;
+    std::vector<uint32_t> back;
+    for (uint32_t k = 0; k < f; ++k) {
+        front.push_back(style == InterleaveStyle::FrontsReversed ? f - 1 - k : k);
+    }
+    for (uint32_t k = f; k < n; ++k) {
+        back.push_back(k);
+    }
+    std::vector<uint32_t> order;
+    order.reserve(n);
+    for (size_t k = 0; k < std::max(front.size(), back.size()); ++k) {
+        if (k < front.size()) {
+            order.push_back(front[k]);
+        }
+        if (k < back.size()) {
+            order.push_back(back[k]);
+        }
+    }
+    return order;
+}
+
+PageDocument::PageDocument(TDynaArray& bilder) : bilder_(bilder) {
+    state_ = stateOfPages({}, 0);
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        pool_[refAt(i)] = record(bilder_, i);
+    }
+}
+
+PageDocument::~PageDocument() {
+    // The pictures only the history holds go; the pages themselves belong to the array, which
+    // may have released them already.
+    for (PageRef r : state_.order) {
+        pool_.erase(r);
+    }
+    for (auto& [ref, page] : pool_) {
+        freedib(page);
+    }
+}
 
 uint32_t PageDocument::count() const {
     return bilder_.count;
+}
+
+PageDocument::PageRef PageDocument::refAt(uint32_t index) const {
+    const dib& d = record(bilder_, index);
+    // The picture's block is its identity: no two pages share one.
+    return d.poih != 0 ? d.poih : reinterpret_cast<PageRef>(d.poi);
 }
 
 void PageDocument::addObserver(PageObserver* observer) {
@@ -64,30 +114,381 @@ void PageDocument::adopt(dib& page) {
     }
 }
 
-void PageDocument::appended(uint32_t from) {
+// ---- state and history ----
+
+PageDocument::State PageDocument::stateOfPages(std::vector<PageRef> selected,
+                                               PageRef current) const {
+    State s;
+    s.order.reserve(bilder_.count);
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        s.order.push_back(refAt(i));
+    }
+    // Only pages that are there can be selected or current.
+    const std::unordered_set<PageRef> present(s.order.begin(), s.order.end());
+    std::sort(selected.begin(), selected.end());
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    for (PageRef r : selected) {
+        if (present.count(r) != 0) {
+            s.selected.push_back(r);
+        }
+    }
+    s.current = present.count(current) != 0 ? current : 0;
+    return s;
+}
+
+void PageDocument::dropPageRecords() {
+    while (bilder_.count > 0) {
+        bilder_.Delete(static_cast<int32_t>(bilder_.count - 1));
+    }
+}
+
+void PageDocument::show(const State& state) {
+    // Records may have changed in the array (the views keep their identity in them): the pool
+    // takes them back first.
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        pool_[refAt(i)] = record(bilder_, i);
+    }
+    dropPageRecords();
+    for (PageRef r : state.order) {
+        void* slot = bilder_.Add();
+        if (slot == nullptr) {
+            break; // the array has reported it; the pictures stay in the pool
+        }
+        std::memcpy(slot, &pool_.at(r), sizeof(dib));
+    }
+    state_ = stateOfPages(state.selected, state.current);
+}
+
+void PageDocument::commit(const std::string& name, const PageChange& change,
+                          std::vector<PageRef> selected, PageRef current) {
+    State before = state_;
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        pool_[refAt(i)] = record(bilder_, i);
+    }
+    state_ = stateOfPages(std::move(selected), current);
+    undo_.push_back({name, std::move(before), state_});
+    while (undo_.size() > kHistorySteps) {
+        undo_.pop_front();
+    }
+    redo_.clear();
+    std::erase_if(marks_, [this](PageRef r) {
+        return std::find(state_.order.begin(), state_.order.end(), r) == state_.order.end();
+    });
+    releaseUnreferenced();
+    notify(change);
+}
+
+void PageDocument::releaseUnreferenced() {
+    std::unordered_set<PageRef> used(state_.order.begin(), state_.order.end());
+    const auto keep = [&used](const State& s) { used.insert(s.order.begin(), s.order.end()); };
+    for (const Step& step : undo_) {
+        keep(step.before);
+        keep(step.after);
+    }
+    for (const Step& step : redo_) {
+        keep(step.before);
+        keep(step.after);
+    }
+    for (auto it = pool_.begin(); it != pool_.end();) {
+        if (used.count(it->first) == 0) {
+            freedib(it->second);
+            it = pool_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::string PageDocument::undoName() const {
+    return undo_.empty() ? std::string() : undo_.back().name;
+}
+
+std::string PageDocument::redoName() const {
+    return redo_.empty() ? std::string() : redo_.back().name;
+}
+
+bool PageDocument::undo() {
+    if (undo_.empty()) {
+        return false;
+    }
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    show(step.before);
+    redo_.push_back(std::move(step));
+    notify({PageChange::Kind::Reset, 0, bilder_.count});
+    return true;
+}
+
+bool PageDocument::redo() {
+    if (redo_.empty()) {
+        return false;
+    }
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    show(step.after);
+    undo_.push_back(std::move(step));
+    notify({PageChange::Kind::Reset, 0, bilder_.count});
+    return true;
+}
+
+void PageDocument::clearHistory() {
+    undo_.clear();
+    redo_.clear();
+    releaseUnreferenced();
+}
+
+// ---- selection ----
+
+int64_t PageDocument::current() const {
+    for (uint32_t i = 0; i < state_.order.size(); ++i) {
+        if (state_.order[i] == state_.current) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool PageDocument::isSelected(uint32_t index) const {
+    return index < state_.order.size() &&
+           std::binary_search(state_.selected.begin(), state_.selected.end(), state_.order[index]);
+}
+
+std::vector<uint32_t> PageDocument::selection() const {
+    std::vector<uint32_t> out;
+    for (uint32_t i = 0; i < state_.order.size(); ++i) {
+        if (isSelected(i)) {
+            out.push_back(i);
+        }
+    }
+    return out;
+}
+
+void PageDocument::click(uint32_t index, bool toggle, bool extend) {
+    if (index >= state_.order.size()) {
+        return;
+    }
+    const PageRef r = state_.order[index];
+    std::vector<PageRef> selected = state_.selected;
+    if (extend && current() >= 0) {
+        const auto from = static_cast<uint32_t>(current());
+        if (!toggle) {
+            selected.clear();
+        }
+        for (uint32_t i = std::min(from, index); i <= std::max(from, index); ++i) {
+            selected.push_back(state_.order[i]);
+        }
+        // The anchor stays where it was, so Shift+click again extends from the same page.
+        state_ = stateOfPages(std::move(selected), state_.current);
+    } else if (toggle) {
+        const auto it = std::find(selected.begin(), selected.end(), r);
+        if (it != selected.end()) {
+            selected.erase(it);
+        } else {
+            selected.push_back(r);
+        }
+        state_ = stateOfPages(std::move(selected), r);
+    } else {
+        state_ = stateOfPages({r}, r);
+    }
+    notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+void PageDocument::selectAll() {
+    state_ = stateOfPages(state_.order, state_.current);
+    notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+void PageDocument::setCurrent(uint32_t index) {
+    if (index >= state_.order.size() || state_.order[index] == state_.current) {
+        return;
+    }
+    const PageRef r = state_.order[index];
+    // A current page that was the whole selection hands it on; a larger selection stays.
+    std::vector<PageRef> selected = state_.selected;
+    if (selected.size() <= 1) {
+        selected = {r};
+    }
+    state_ = stateOfPages(std::move(selected), r);
+    notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+// ---- changes ----
+
+void PageDocument::appended(uint32_t from, const std::string& name, int64_t at) {
     if (from >= bilder_.count) {
         return;
     }
+    const uint32_t added = bilder_.count - from;
     for (uint32_t i = from; i < bilder_.count; ++i) {
         adopt(record(bilder_, i));
     }
-    notify({PageChange::Kind::Inserted, from, bilder_.count - from});
+    std::vector<PageRef> fresh;
+    for (uint32_t i = from; i < bilder_.count; ++i) {
+        fresh.push_back(refAt(i));
+    }
+    uint32_t first = from;
+    if (at >= 0 && at < int64_t{from}) {
+        // Moved to their place within the array: the records, not the pictures.
+        const size_t size = bilder_.size;
+        std::vector<uint8_t> moved(size_t{added} * size);
+        std::memcpy(moved.data(), bilder_.poi + size_t{from} * size, moved.size());
+        std::memmove(bilder_.poi + (size_t(at) + added) * size, bilder_.poi + size_t(at) * size,
+                     (size_t{from} - size_t(at)) * size);
+        std::memcpy(bilder_.poi + size_t(at) * size, moved.data(), moved.size());
+        bilder_.aobj = nullptr;
+        bilder_.aobjnr = -1;
+        first = static_cast<uint32_t>(at);
+    }
+    const PageRef last = fresh.back();
+    commit(name, {PageChange::Kind::Inserted, first, added}, std::move(fresh), last);
 }
 
-void PageDocument::replaced(int64_t n) {
+bool PageDocument::replacePicture(int64_t n, dib& picture, const std::string& name) {
     if (n < 1 || n > int64_t{bilder_.count}) {
+        freedib(picture);
+        return false;
+    }
+    std::vector<std::pair<uint32_t, dib>> one{{static_cast<uint32_t>(n - 1), picture}};
+    replacePictures(one, name);
+    return true;
+}
+
+void PageDocument::replacePictures(std::vector<std::pair<uint32_t, dib>>& pictures,
+                                   const std::string& name) {
+    std::vector<PageRef> selected;
+    PageRef current = 0;
+    uint32_t first = bilder_.count;
+    uint32_t last = 0;
+    bool any = false;
+    for (auto& [index, picture] : pictures) {
+        if (index >= bilder_.count) {
+            freedib(picture);
+            continue;
+        }
+        adopt(picture);
+        dib& slot = record(bilder_, index);
+        const bool wasSelected = isSelected(index);
+        const bool wasCurrent = refAt(index) == state_.current;
+        pool_[refAt(index)] = slot; // the old picture stays for undo
+        slot.pmi = picture.pmi;
+        slot.poi = picture.poi;
+        slot.pmih = picture.pmih;
+        slot.poih = picture.poih;
+        slot.bytew = picture.bytew;
+        slot.pal = picture.pal;
+        slot.ispal = picture.ispal;
+        slot.NOTUSEDINFIXEDMEMlp = 0; // a new picture: nothing cached for the old one fits
+        if (wasSelected) {
+            selected.push_back(refAt(index));
+        }
+        if (wasCurrent) {
+            current = refAt(index);
+        }
+        first = std::min(first, index);
+        last = std::max(last, index);
+        any = true;
+    }
+    if (!any) {
         return;
     }
-    const auto index = static_cast<uint32_t>(n - 1);
-    adopt(record(bilder_, index));
-    notify({PageChange::Kind::Replaced, index, 1});
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        if (isSelected(i) &&
+            std::find(selected.begin(), selected.end(), refAt(i)) == selected.end()) {
+            selected.push_back(refAt(i));
+        }
+    }
+    if (current == 0) {
+        current = state_.current;
+    }
+    commit(name, {PageChange::Kind::Replaced, first, last - first + 1}, std::move(selected),
+           current);
 }
 
 bool PageDocument::remove(int64_t n) {
-    if (!deletePage(bilder_, n)) {
+    if (n < 1 || n > int64_t{bilder_.count}) {
         return false;
     }
-    notify({PageChange::Kind::Removed, static_cast<uint32_t>(n - 1), 1});
+    return removePages({static_cast<uint32_t>(n - 1)});
+}
+
+bool PageDocument::removePages(const std::vector<uint32_t>& indices, const std::string& name) {
+    std::vector<uint32_t> gone(indices);
+    std::sort(gone.begin(), gone.end());
+    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+    while (!gone.empty() && gone.back() >= bilder_.count) {
+        gone.pop_back();
+    }
+    if (gone.empty()) {
+        return false;
+    }
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        pool_[refAt(i)] = record(bilder_, i);
+    }
+    // The records go, the pictures stay in the history.
+    for (auto it = gone.rbegin(); it != gone.rend(); ++it) {
+        bilder_.Delete(static_cast<int32_t>(*it));
+    }
+    // The page after the first one gone becomes current, else the one before.
+    PageRef current = 0;
+    if (bilder_.count > 0) {
+        current = refAt(std::min(gone.front(), bilder_.count - 1));
+    }
+    commit(name, {PageChange::Kind::Removed, gone.front(), uint32_t(gone.size())}, {current},
+           current);
+    return true;
+}
+
+bool PageDocument::movePages(const std::vector<uint32_t>& indices, uint32_t before,
+                             const std::string& name) {
+    const uint32_t n = bilder_.count;
+    std::vector<uint32_t> moving(indices);
+    std::sort(moving.begin(), moving.end());
+    moving.erase(std::unique(moving.begin(), moving.end()), moving.end());
+    while (!moving.empty() && moving.back() >= n) {
+        moving.pop_back();
+    }
+    if (moving.empty() || before > n) {
+        return false;
+    }
+    std::vector<bool> isMoving(n, false);
+    for (uint32_t i : moving) {
+        isMoving[i] = true;
+    }
+    std::vector<uint32_t> order;
+    order.reserve(n);
+    for (uint32_t i = 0; i <= n; ++i) {
+        if (i == before) {
+            order.insert(order.end(), moving.begin(), moving.end());
+        }
+        if (i < n && !isMoving[i]) {
+            order.push_back(i);
+        }
+    }
+    bool changed = false;
+    for (uint32_t i = 0; i < n; ++i) {
+        changed = changed || order[i] != i;
+    }
+    if (!changed) {
+        return false;
+    }
+    std::vector<PageRef> selected;
+    for (uint32_t i : moving) {
+        selected.push_back(refAt(i));
+    }
+    const PageRef current =
+        std::find(selected.begin(), selected.end(), state_.current) != selected.end()
+            ? state_.current
+            : selected.front();
+    const size_t size = bilder_.size;
+    std::vector<uint8_t> reordered(size_t{n} * size);
+    for (uint32_t k = 0; k < n; ++k) {
+        std::memcpy(reordered.data() + size_t{k} * size, bilder_.poi + size_t{order[k]} * size,
+                    size);
+    }
+    std::memcpy(bilder_.poi, reordered.data(), reordered.size());
+    bilder_.aobj = nullptr;
+    bilder_.aobjnr = -1;
+    commit(name, {PageChange::Kind::Moved, 0, n}, std::move(selected), current);
     return true;
 }
 
@@ -95,7 +496,8 @@ bool PageDocument::moveForward(int32_t& adib) {
     if (!movePageForward(bilder_, adib)) {
         return false;
     }
-    notify({PageChange::Kind::Moved, static_cast<uint32_t>(adib - 1), 2});
+    const PageRef r = refAt(static_cast<uint32_t>(adib - 1));
+    commit("Nach vorne", {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 1), 2}, {r}, r);
     return true;
 }
 
@@ -103,29 +505,88 @@ bool PageDocument::moveBack(int32_t& adib) {
     if (!movePageBack(bilder_, adib)) {
         return false;
     }
-    notify({PageChange::Kind::Moved, static_cast<uint32_t>(adib - 2), 2});
+    const PageRef r = refAt(static_cast<uint32_t>(adib - 1));
+    commit("Nach hinten", {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 2), 2}, {r}, r);
     return true;
 }
 
-bool PageDocument::interleave(int64_t firstBackSide) {
-    if (!interleavePages(bilder_, firstBackSide)) {
-        return false;
+bool PageDocument::interleave(int64_t firstBackSide, InterleaveStyle style) {
+    if (style == InterleaveStyle::BacksReversed) {
+        if (!interleavePages(bilder_, firstBackSide)) {
+            return false;
+        }
+    } else {
+        const uint32_t n = bilder_.count;
+        const std::vector<uint32_t> order = interleaveOrder(n, firstBackSide - 1, style);
+        const size_t size = bilder_.size;
+        std::vector<uint8_t> reordered(size_t{n} * size);
+        for (uint32_t k = 0; k < n; ++k) {
+            std::memcpy(reordered.data() + size_t{k} * size, bilder_.poi + size_t{order[k]} * size,
+                        size);
+        }
+        if (n > 0) {
+            std::memcpy(bilder_.poi, reordered.data(), reordered.size());
+        }
+        bilder_.aobj = nullptr;
+        bilder_.aobjnr = -1;
     }
-    notify({PageChange::Kind::Moved, 0, bilder_.count});
+    commit("Verschränken", {PageChange::Kind::Moved, 0, bilder_.count}, state_.selected,
+           state_.current);
     return true;
 }
 
-void PageDocument::replaceAll(TDynaArray& fresh) {
-    replacePages(bilder_, fresh);
+void PageDocument::replaceAll(TDynaArray& fresh, const std::string& name) {
     for (uint32_t i = 0; i < bilder_.count; ++i) {
-        adopt(record(bilder_, i));
+        pool_[refAt(i)] = record(bilder_, i);
     }
-    notify({PageChange::Kind::Reset, 0, bilder_.count});
+    dropPageRecords();
+    for (uint32_t i = 0; i < fresh.count; ++i) {
+        dib& page = record(fresh, i);
+        adopt(page);
+        void* slot = bilder_.Add();
+        if (slot == nullptr) {
+            freedib(page); // the array has reported it
+            continue;
+        }
+        std::memcpy(slot, &page, sizeof page);
+    }
+    fresh.Clear();
+    const PageRef first = bilder_.count > 0 ? refAt(0) : 0;
+    commit(name, {PageChange::Kind::Reset, 0, bilder_.count}, {first}, first);
 }
 
 void PageDocument::clear() {
-    releaseAllPages(bilder_);
-    notify({PageChange::Kind::Reset, 0, 0});
+    for (uint32_t i = 0; i < bilder_.count; ++i) {
+        pool_[refAt(i)] = record(bilder_, i);
+    }
+    dropPageRecords();
+    commit("Neu", {PageChange::Kind::Reset, 0, 0}, {}, 0);
+}
+
+// ---- marks ----
+
+bool PageDocument::isMarked(uint32_t index) const {
+    return index < state_.order.size() && marks_.count(state_.order[index]) != 0;
+}
+
+void PageDocument::setMarks(const std::vector<uint32_t>& indices) {
+    marks_.clear();
+    for (uint32_t i : indices) {
+        if (i < state_.order.size()) {
+            marks_.insert(state_.order[i]);
+        }
+    }
+    notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+std::vector<uint32_t> PageDocument::marked() const {
+    std::vector<uint32_t> out;
+    for (uint32_t i = 0; i < state_.order.size(); ++i) {
+        if (isMarked(i)) {
+            out.push_back(i);
+        }
+    }
+    return out;
 }
 
 // ---- the journal ----
@@ -143,8 +604,10 @@ PageJournalWriter::~PageJournalWriter() {
     store_.removeReleased();
 }
 
-void PageJournalWriter::pagesChanged(const PageChange&) {
-    write();
+void PageJournalWriter::pagesChanged(const PageChange& change) {
+    if (change.kind != PageChange::Kind::Selection) {
+        write();
+    }
 }
 
 bool PageJournalWriter::write() {

@@ -113,11 +113,8 @@ void apply(Op op, std::mt19937& rng, PageDocument& doc, std::vector<std::string>
             // A turned page is a new picture in the same place.
             const uint32_t k = rng() % n;
             dib page = makePage(rng);
-            dib& slot = *static_cast<dib*>(bilder.GetObject(k));
-            freedib(slot);
-            slot = page;
             plain[k] = pageBytes(page);
-            doc.replaced(k + 1);
+            doc.replacePicture(k + 1, page);
         }
         break;
     case Op::Open: {
