@@ -38,6 +38,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -95,6 +96,7 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     setScanDialogRunner([](QDialog& d) { return dialogs().execDialog(d); });
     previousSink_ = qly::setMessageSink(&sink_);
     pages_ = std::make_unique<PageDocument>(bilder);
+    pages_->addObserver(this);
     store_ = qly::PageStore::open(qly::pageStateFolder(), storeError_);
     if (store_ != nullptr) {
         pages_->setStore(store_.get());
@@ -112,6 +114,7 @@ TMainForm::~TMainForm() {
     // with the store, as the window was closed as it should be.
     releaseAllPages(bilder);
     journal_.reset();
+    pages_->removeObserver(this);
     pages_.reset();
     store_.reset();
     qly::setMessageSink(previousSink_);
@@ -141,6 +144,12 @@ void TMainForm::buildWindow() {
          QStyle::SP_DialogOpenButton);
     flat(SaveAsBtn, "SaveAsBtn", tr("&Speichern unter..."), tr("Dokument speichern unter..."),
          QStyle::SP_DialogSaveButton);
+    flat(UndoBtn, "UndoBtn", tr("&Rückgängig"), tr("Nichts rückgängig zu machen"),
+         QStyle::SP_ArrowBack);
+    flat(RedoBtn, "RedoBtn", tr("&Wiederholen"), tr("Nichts zu wiederholen"),
+         QStyle::SP_ArrowForward);
+    UndoBtn->setEnabled(false);
+    RedoBtn->setEnabled(false);
     top->addStretch();
     column->addLayout(top);
 
@@ -205,6 +214,20 @@ void TMainForm::connectCommands() {
     on(wwwBtn, &TMainForm::wwwBtnClick);
     on(UeberBtn, &TMainForm::ueberbtnClick);
     on(EndeBtn, &TMainForm::EndeBtnClick);
+    on(UndoBtn, &TMainForm::UndoBtnClick);
+    on(RedoBtn, &TMainForm::RedoBtnClick);
+    on(MarkBlankBtn, &TMainForm::MarkBlankBtnClick);
+    on(DelMarkedBtn, &TMainForm::DelMarkedBtnClick);
+    on(InsertBlankBtn, &TMainForm::InsertBlankBtnClick);
+    // Undo and redo from anywhere in the window; Ctrl+Y as many programs have it, too.
+    const auto shortcut = [this](const QKeySequence& keys, void (TMainForm::*handler)()) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
+    };
+    shortcut(QKeySequence::Undo, &TMainForm::UndoBtnClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMainForm::RedoBtnClick);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &TMainForm::RedoBtnClick);
     // The page view follows the page number, the zoom and the layout at once.
     for (QSpinBox* s : {PageEd, ZoomEd}) {
         connect(s, &QSpinBox::valueChanged, this, [this] { PaintBox1Paint(); });
@@ -477,9 +500,11 @@ void TMainForm::setBusy(bool on) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              NewBtn, OpenBtn, SaveAsBtn, SourceBtn, ScanBtn, OpenPicsBtn, DelBtn, SavePicBtn,
              BitBtn1, SavePDFBtn, BatchBtn, RotLeftBtn, RorRightBtn, NachVornBtn, NachHintenBtn,
-             DelFotoBtn, VerschrankBtn}) {
+             DelFotoBtn, VerschrankBtn, MarkBlankBtn, InsertBlankBtn}) {
         w->setEnabled(!on);
     }
+    // Undo, redo and the marked pages' command depend on the model as well.
+    pagesChanged({PageChange::Kind::Selection, 0, bilder.count});
     if (!on && closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, [this] { close(); });
@@ -600,6 +625,10 @@ void TMainForm::DelBtnClick() {
 }
 
 void TMainForm::DelFotoBtnClick() {
+    if (pages_->selection().size() > 1) {
+        deleteSelection(); // several pages chosen in the sorting view: all of them, after asking
+        return;
+    }
     if (!pages_->remove(adib)) {
         return;
     }
@@ -609,23 +638,32 @@ void TMainForm::DelFotoBtnClick() {
 }
 
 void TMainForm::NachVornBtnClick() {
+    if (const std::vector<uint32_t> chosen = pages_->selection(); chosen.size() > 1) {
+        moveSelectionTo(chosen.front() > 0 ? chosen.front() - 1 : 0);
+        return;
+    }
     if (pages_->moveForward(adib)) {
         PaintBox2Paint();
     }
 }
 
 void TMainForm::NachHintenBtnClick() {
+    if (const std::vector<uint32_t> chosen = pages_->selection(); chosen.size() > 1) {
+        moveSelectionTo(chosen.back() + 2);
+        return;
+    }
     if (pages_->moveBack(adib)) {
         PaintBox2Paint();
     }
 }
 
 void TMainForm::VerschrankBtnClick() {
+    VerschrankForm->setPageCount(bilder.count);
     VerschrankForm->MitteEd->setValue(interleavePreset(bilder.count));
     if (!dialogs().execDialog(*VerschrankForm)) {
         return;
     }
-    if (!pages_->interleave(VerschrankForm->MitteEd->value())) {
+    if (!pages_->interleave(VerschrankForm->MitteEd->value(), VerschrankForm->style())) {
         showError("Nicht genug Arbeitsspeicher, um die Seiten zu verschränken.");
         return;
     }

@@ -10,6 +10,7 @@
 #include "app/KeptSettings.h"
 #include "document/DocumentFile.h"
 #include "document/DynaArray.h"
+#include "document/PageDocument.h"
 #include "platform/DibRecord.h"
 
 #include <QMainWindow>
@@ -32,8 +33,6 @@ class QStatusBar;
 class QTabWidget;
 class QToolButton;
 class QWidget;
-class PageDocument;
-class PageJournalWriter;
 class ProgressPanel;
 namespace qly {
 class PageStore;
@@ -52,7 +51,7 @@ struct TRect {
     int32_t bottom = 0;
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public PageObserver {
     Q_OBJECT
   public:
     // `args`: the command-line arguments after the program name (empty: no conversion);
@@ -83,6 +82,25 @@ class TMainForm : public QMainWindow {
     void wwwBtnClick();
     void ueberbtnClick();
     void EndeBtnClick();
+
+    // Undo and redo of every change of the pages ("Rückgängig", "Wiederholen", Ctrl+Z,
+    // Ctrl+Shift+Z and Ctrl+Y).
+    void UndoBtnClick();
+    void RedoBtnClick();
+    // The sorting view's commands on the selection.
+    void deleteSelection();
+    void moveSelectionTo(uint32_t before);
+    void turnSelection(bool left);
+    // Files dropped onto the window: their pages go before page `before` (0-based), or at the
+    // end with `before` past the last page.
+    void dropFiles(const std::vector<std::string>& files, uint32_t before);
+    // Marks the pages that look blank (a dialog asks for the threshold) and deletes the marked.
+    void MarkBlankBtnClick();
+    void DelMarkedBtnClick();
+    // A white page of the paper size at the scan resolution, before the current page.
+    void InsertBlankBtnClick();
+    // The page model tells the window of every change.
+    void pagesChanged(const PageChange& change) override;
 
     // Reads a document file; only a complete, valid document replaces the pages and sets the
     // layout controls it keeps. Anything else is reported and changes nothing. True when read.
@@ -142,6 +160,11 @@ class TMainForm : public QMainWindow {
     QToolButton* NewBtn = nullptr;
     QToolButton* OpenBtn = nullptr;
     QToolButton* SaveAsBtn = nullptr;
+    QToolButton* UndoBtn = nullptr;
+    QToolButton* RedoBtn = nullptr;
+    QPushButton* MarkBlankBtn = nullptr;
+    QPushButton* DelMarkedBtn = nullptr;
+    QPushButton* InsertBlankBtn = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QPushButton* SourceBtn = nullptr;
     QPushButton* ScanBtn = nullptr;
@@ -237,6 +260,12 @@ class TMainForm : public QMainWindow {
     void offerRecovery();
     // The layout controls take a document's layout.
     void applyLayout(const DocumentLayout& layout);
+    // After undo, redo or a change of several pages: the current page, the counter and the
+    // views follow the page model.
+    void followModel();
+    // The sorting view's keys beyond the arrows; true when the key was one of them.
+    bool sortViewKey(int key, Qt::KeyboardModifiers modifiers);
+    void sortViewMenu(QPoint at);
 
     std::vector<std::string> args_;
     std::string settingsFile_;
@@ -249,6 +278,7 @@ class TMainForm : public QMainWindow {
     bool closePending_ = false;
     int conversionStatus_ = 0;
     int wheelRemainder_ = 0;
+    int32_t extendEnd_ = 0; // where Shift+arrows have taken the selection; 0: at the current page
     // The pages' pixels live in files of the session folder, with a journal of their order;
     // without a store (its folder cannot be made) they stay in memory.
     std::unique_ptr<qly::PageStore> store_;

@@ -1,7 +1,9 @@
 // The tab "Sortieren": moving, deleting and interleaving pages, and the sorting view.
 #include "app/FormParts.h"
 #include "app/MainUnit.h"
+#include "document/PageDocument.h"
 #include "view/PageViews.h"
+#include "view/ViewGeometry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +32,20 @@ QWidget* TMainForm::buildSortTab() {
     }
     commands->addStretch();
     column->addLayout(commands);
+    // Blank backs of a duplex batch are marked for a look before they go; an empty page goes in.
+    auto* more = new QHBoxLayout;
+    MarkBlankBtn = button(content, "MarkBlankBtn", tr("Leere Seiten markieren..."),
+                          tr("Markiert die Seiten, die leer aussehen"));
+    DelMarkedBtn = button(content, "DelMarkedBtn", tr("Markierte löschen"),
+                          tr("Löscht die markierten Seiten"));
+    InsertBlankBtn = button(content, "InsertBlankBtn", tr("Leere Seite einfügen"),
+                            tr("Fügt vor der aktuellen Seite eine weiße Seite ein"));
+    for (QPushButton* b : {MarkBlankBtn, DelMarkedBtn, InsertBlankBtn}) {
+        more->addWidget(b);
+    }
+    DelMarkedBtn->setEnabled(false);
+    more->addStretch();
+    column->addLayout(more);
 
     // The key receiver of the sorting view lies behind it: it is never seen, but takes the
     // keyboard focus when a thumbnail is clicked, so the arrow keys reach the view.
@@ -47,6 +63,9 @@ QWidget* TMainForm::buildSortTab() {
         SortViewState s;
         s.pages = &bilder;
         s.adib = adib;
+        s.selected = [this](uint32_t i) { return pages_->isSelected(i); };
+        s.marked = [this](uint32_t i) { return pages_->isMarked(i); };
+        s.selectionSize = static_cast<uint32_t>(pages_->selection().size());
         s.viewWidth = ScrollBox2->viewport()->width();
         s.scrollPos = ScrollBox2->verticalScrollBar()->value();
         s.clientHeight = ScrollBox2->viewport()->height();
@@ -57,6 +76,29 @@ QWidget* TMainForm::buildSortTab() {
     };
     PaintBox2->onPress = [this](int32_t x, int32_t y) { PaintBox2MouseDown(x, y); };
     PaintBox2->onDoubleClick = [this] { PaintBox2DblClick(); };
+    PaintBox2->onModifiedPress = [this](int32_t x, int32_t y, bool ctrl, bool shift) {
+        KeyEdit->setFocus();
+        const int64_t i = cellAt(x, y, gridColumns(PaintBox2->width()), bilder.count);
+        if (i < 0) {
+            return;
+        }
+        pages_->click(static_cast<uint32_t>(i), ctrl, shift);
+        adib = static_cast<int32_t>((ctrl && !shift ? i : std::max<int64_t>(pages_->current(), 0)) +
+                                    1);
+        extendEnd_ = shift ? static_cast<int32_t>(i + 1) : 0;
+        PaintBox2Paint();
+    };
+    PaintBox2->onDropPages = [this](uint32_t before) {
+        if (!busy()) {
+            moveSelectionTo(before);
+        }
+    };
+    PaintBox2->onDropFiles = [this](const std::vector<std::string>& files, uint32_t before) {
+        dropFiles(files, before);
+    };
+    PaintBox2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PaintBox2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { sortViewMenu(at); });
     ScrollBox2->setWidget(PaintBox2);
     ScrollBox2->viewport()->installEventFilter(this);
     KeyEdit->installEventFilter(this);

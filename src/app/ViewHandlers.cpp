@@ -1,6 +1,7 @@
 // The window's side of the page view and the sorting view: repainting, selection by mouse and
 // keys, scrolling.
 #include "app/MainUnit.h"
+#include "document/PageDocument.h"
 #include "view/PageViews.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewPicFUnit.h"
@@ -31,6 +32,8 @@ void TMainForm::PaintBox2MouseDown(int32_t x, int32_t y) {
         return;
     }
     adib = static_cast<int32_t>(i + 1);
+    extendEnd_ = 0;
+    pages_->click(static_cast<uint32_t>(i));
     adibchanged();
     ScrollImageInView();
     PaintBox2Paint();
@@ -69,6 +72,10 @@ void TMainForm::KeyEditKeyDown(int key) {
         adib = next;
         adibchanged();
     }
+    extendEnd_ = 0;
+    if (adib >= 1 && uint32_t(adib) <= bilder.count) {
+        pages_->click(uint32_t(adib - 1));
+    }
     ScrollImageInView();
     PaintBox2Paint();
 }
@@ -106,7 +113,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         PaintBox2Paint();
     }
     if (event->type() == QEvent::KeyPress && watched == KeyEdit) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        if (sortViewKey(key, keyEvent->modifiers())) {
+            return true;
+        }
         if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left ||
             key == Qt::Key_Right) {
             KeyEditKeyDown(key);

@@ -339,8 +339,13 @@ void PageDocument::appended(uint32_t from, const std::string& name, int64_t at) 
         bilder_.aobjnr = -1;
         first = static_cast<uint32_t>(at);
     }
-    const PageRef last = fresh.back();
-    commit(name, {PageChange::Kind::Inserted, first, added}, std::move(fresh), last);
+    if (first != from) {
+        // Pages dropped in place become the selection, so they can be moved on at once.
+        const PageRef last = fresh.back();
+        commit(name, {PageChange::Kind::Inserted, first, added}, std::move(fresh), last);
+        return;
+    }
+    commit(name, {PageChange::Kind::Inserted, first, added}, state_.selected, state_.current);
 }
 
 bool PageDocument::replacePicture(int64_t n, dib& picture, const std::string& name) {
@@ -551,8 +556,7 @@ void PageDocument::replaceAll(TDynaArray& fresh, const std::string& name) {
         std::memcpy(slot, &page, sizeof page);
     }
     fresh.Clear();
-    const PageRef first = bilder_.count > 0 ? refAt(0) : 0;
-    commit(name, {PageChange::Kind::Reset, 0, bilder_.count}, {first}, first);
+    commit(name, {PageChange::Kind::Reset, 0, bilder_.count}, {}, 0);
 }
 
 void PageDocument::clear() {

@@ -98,8 +98,8 @@ class PageDocument {
 
     // ---- changes; each is one step of the history ----
     // Pages from..count-1 were appended (picture files read, a scan, a document's pages); with
-    // `at` below their first index they are moved there in the same step. They become the
-    // selection, the last of them current.
+    // `at` below their first index they are moved there in the same step and become the
+    // selection, the last of them current (pages dropped in place); else the selection stays.
     void appended(uint32_t from, const std::string& name = "Hinzufügen", int64_t at = -1);
     // Page n's (1-based) picture becomes `picture` (turning it, say); the old picture stays in
     // the history. False (the picture released) when n is out of range.

@@ -6,13 +6,22 @@
 #include "platform/DibRecord.h"
 #include "view/ViewGeometry.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QString>
+#include <QUrl>
 
 #include <algorithm>
 #include <atomic>
 #include <unordered_set>
+
+#include <unistd.h>
 
 uint64_t pageIdentity(dib& page) {
     static std::atomic<uint64_t> next{0};
@@ -99,6 +108,7 @@ TSortView::TSortView(QWidget* parent, std::function<SortViewState()> state)
     setAccessibleName(tr("Seitenübersicht"));
     // The window refreshes the view whenever its pages change, and it starts without pages.
     setAccessibleDescription(selectionText(1, 0));
+    setAcceptDrops(true);
 }
 
 QString TSortView::selectionText(int32_t adib, uint32_t count) {
@@ -209,7 +219,14 @@ void TSortView::paintEvent(QPaintEvent*) {
             fill(p, x0 + 88, y0 + 2, x0 + 89, y0 + 108, grey);
             fill(p, x0 + 3, y0 + 108, x0 + 89, y0 + 109, grey);
             fill(p, x0 + 2, y0 + 3, x0 + 3, y0 + 109, white);
-            const QColor back = i + 1 == s.adib ? QColor(0, 0, 255) : QColor(192, 192, 192);
+            // The current page in the spec's blue, the rest of the selection in the desktop's
+            // selection colour, marked pages (blank ones found, say) in red.
+            const bool marked = s.marked && s.marked(static_cast<uint32_t>(i));
+            const QColor back = i + 1 == s.adib ? QColor(0, 0, 255)
+                                : s.selected && s.selected(static_cast<uint32_t>(i))
+                                    ? palette().color(QPalette::Highlight)
+                                : marked ? QColor(220, 40, 40)
+                                         : QColor(192, 192, 192);
             fill(p, x0 + 3, y0 + 3, x0 + 5 + t.ox, y0 + 107, back);
             fill(p, x0 + 3, y0 + 3, x0 + 87, y0 + 5 + t.oy, back);
             fill(p, x0 + 3, y0 + 5 + t.oy + t.th, x0 + 87, y0 + 107, back);
@@ -220,6 +237,16 @@ void TSortView::paintEvent(QPaintEvent*) {
                 p.drawImage(QPoint(x0 + 5 + t.ox, y0 + 5 + t.oy), thumbnail(page, t.tw, t.th));
             }
         }
+    }
+    if (dropMark_ >= 0) {
+        // The insertion mark: a bar between the cells where the drop lands.
+        const int64_t k = dropMark_;
+        const int32_t col = static_cast<int32_t>(k % cols);
+        const int64_t row = k / cols;
+        const bool endOfRow = col == 0 && k > 0 && k == int64_t{count};
+        const int32_t x = endOfRow ? cols * kCellWidth - 3 : std::max(col * kCellWidth - 2, 0);
+        const int64_t y = (endOfRow ? row - 1 : row) * kCellHeight;
+        p.fillRect(QRect(x, static_cast<int32_t>(y) + 2, 4, kCellHeight - 4), QColor(255, 128, 0));
     }
     if (s.pages != nullptr) {
         forgetGone(*s.pages);
@@ -232,9 +259,135 @@ void TSortView::paintEvent(QPaintEvent*) {
 }
 
 void TSortView::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    pressed_ = event->button() == Qt::LeftButton;
+    pressAt_ = at;
+    pendingClick_ = false;
+    if ((ctrl || shift) && onModifiedPress) {
+        onModifiedPress(at.x(), at.y(), ctrl, shift);
+        return;
+    }
+    // A press on a page of a selection of several keeps the selection, so that it can be
+    // dragged as a whole; released without a drag, it selects that page alone.
+    const SortViewState s = state_();
+    const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
+    const int64_t i = cellAt(at.x(), at.y(), gridColumns(width()), count);
+    if (pressed_ && i >= 0 && s.selectionSize > 1 && s.selected &&
+        s.selected(static_cast<uint32_t>(i))) {
+        pendingClick_ = true;
+        return;
+    }
     if (onPress) {
-        const QPoint at = event->position().toPoint();
         onPress(at.x(), at.y());
+    }
+}
+
+void TSortView::mouseReleaseEvent(QMouseEvent*) {
+    if (pendingClick_ && onPress) {
+        onPress(pressAt_.x(), pressAt_.y());
+    }
+    pendingClick_ = false;
+    pressed_ = false;
+}
+
+void TSortView::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressed_ || !(event->buttons() & Qt::LeftButton) ||
+        (event->position().toPoint() - pressAt_).manhattanLength() <
+            QApplication::startDragDistance()) {
+        return;
+    }
+    pressed_ = false;
+    pendingClick_ = false;
+    const SortViewState s = state_();
+    const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
+    if (cellAt(pressAt_.x(), pressAt_.y(), gridColumns(width()), count) < 0) {
+        return;
+    }
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(kPagesMimeType, QByteArray::number(qint64(::getpid())));
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+uint32_t TSortView::insertionAt(QPoint at) const {
+    const SortViewState s = state_();
+    const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
+    const int32_t cols = gridColumns(width());
+    const int64_t row = std::max(at.y(), 0) / kCellHeight;
+    const int64_t col =
+        std::clamp<int64_t>((std::max(at.x(), 0) + kCellWidth / 2) / kCellWidth, 0, cols);
+    return static_cast<uint32_t>(std::clamp<int64_t>(row * cols + col, 0, count));
+}
+
+void TSortView::setDropMark(int64_t mark) {
+    if (mark != dropMark_) {
+        dropMark_ = mark;
+        update();
+    }
+}
+
+void TSortView::scrollNearEdge(QPoint at) {
+    // Near the top or bottom edge of the visible band the view scrolls, so a drop can reach
+    // any page.
+    auto* area = parentWidget() != nullptr
+                     ? qobject_cast<QAbstractScrollArea*>(parentWidget()->parentWidget())
+                     : nullptr;
+    if (area == nullptr) {
+        return;
+    }
+    QScrollBar* bar = area->verticalScrollBar();
+    const int y = at.y() - bar->value();
+    const int band = kCellHeight / 3;
+    if (y < band) {
+        bar->setValue(bar->value() - band);
+    } else if (y > area->viewport()->height() - band) {
+        bar->setValue(bar->value() + band);
+    }
+}
+
+void TSortView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kPagesMimeType) || event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TSortView::dragMoveEvent(QDragMoveEvent* event) {
+    const QPoint at = event->position().toPoint();
+    setDropMark(insertionAt(at));
+    scrollNearEdge(at);
+    event->acceptProposedAction();
+}
+
+void TSortView::dragLeaveEvent(QDragLeaveEvent*) {
+    setDropMark(-1);
+}
+
+void TSortView::dropEvent(QDropEvent* event) {
+    const uint32_t before = insertionAt(event->position().toPoint());
+    setDropMark(-1);
+    const QMimeData* data = event->mimeData();
+    if (data->hasFormat(kPagesMimeType) &&
+        data->data(kPagesMimeType) == QByteArray::number(qint64(::getpid()))) {
+        event->acceptProposedAction();
+        if (onDropPages) {
+            onDropPages(before);
+        }
+        return;
+    }
+    std::vector<std::string> files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files.push_back(url.toLocalFile().toStdString());
+        }
+    }
+    if (!files.empty()) {
+        event->acceptProposedAction();
+        if (onDropFiles) {
+            onDropFiles(files, before);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TDynaArray;
 struct dib;
@@ -52,9 +53,13 @@ class TPageView : public QWidget {
 // What the sorting view shows.
 struct SortViewState {
     TDynaArray* pages = nullptr;
-    int32_t adib = 1;      // the selected page, 1-based; may lie past the end
-    int32_t viewWidth = 0; // the client width of the scroll box
-    int32_t scrollPos = 0; // its vertical scroll position
+    int32_t adib = 1; // the current page, 1-based; may lie past the end
+    // Further selected pages and marked pages (0-based); none when not given.
+    std::function<bool(uint32_t)> selected;
+    std::function<bool(uint32_t)> marked;
+    uint32_t selectionSize = 0; // how many pages are selected
+    int32_t viewWidth = 0;      // the client width of the scroll box
+    int32_t scrollPos = 0;      // its vertical scroll position
     int32_t clientHeight = 0;
 };
 
@@ -80,14 +85,33 @@ class TSortView : public QWidget {
     std::function<void(const std::string&)> onStatus;
     std::function<void(int32_t, int32_t)> onPress;
     std::function<void()> onDoubleClick;
+    // A click with Ctrl or Shift held (the position, then whether each was held); without a
+    // handler such a click is a plain press.
+    std::function<void(int32_t, int32_t, bool, bool)> onModifiedPress;
+    // The selection dragged and dropped before page `before` (0-based; count: at the end).
+    std::function<void(uint32_t)> onDropPages;
+    // Files dropped from outside before page `before`.
+    std::function<void(const std::vector<std::string>&, uint32_t)> onDropFiles;
+    // Where a drop at `at` (widget coordinates) would insert: the page before which it lands.
+    uint32_t insertionAt(QPoint at) const;
+    // The insertion mark shown while something is dragged over the view; -1 when none.
+    int64_t dropMark() const { return dropMark_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     bool fitSize(const SortViewState& s);
+    void setDropMark(int64_t mark);
+    void scrollNearEdge(QPoint at);
     void describeSelection(const SortViewState& s);
     const QImage& thumbnail(dib& page, int32_t tw, int32_t th);
     void forgetGone(TDynaArray& pages);
@@ -105,4 +129,11 @@ class TSortView : public QWidget {
     };
     std::function<SortViewState()> state_;
     std::unordered_map<Key, QImage, KeyHash> cache_;
+    QPoint pressAt_;
+    bool pressed_ = false;
+    bool pendingClick_ = false;
+    int64_t dropMark_ = -1;
 };
+
+// The type of the drag data of pages dragged within the sorting view.
+inline constexpr const char* kPagesMimeType = "application/x-quillory-pages";

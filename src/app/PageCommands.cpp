@@ -1,0 +1,313 @@
+// The window's commands on several pages at once: undo and redo, the selection of the sorting
+// view (delete, move, turn, drag and drop, files dropped from outside), blank pages and empty
+// pages. Each is one step of the page model's history.
+#include "app/Conversion.h"
+#include "app/FormParts.h"
+#include "app/MainUnit.h"
+#include "document/Dib.h"
+#include "document/PageDocument.h"
+#include "imaging/BlankPage.h"
+#include "imaging/Rotate.h"
+#include "platform/GrafikRW3.h"
+#include "view/PageViews.h"
+#include "view/ViewGeometry.h"
+
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QString numbered(size_t n, const char* one, const char* many) {
+    return QString::number(n) + ' ' + QString::fromUtf8(n == 1 ? one : many);
+}
+
+} // namespace
+
+// ---- following the model ----
+
+void TMainForm::pagesChanged(const PageChange& change) {
+    const auto name = [](const std::string& step) { return QString::fromStdString(step); };
+    UndoBtn->setEnabled(pages_->canUndo() && !busy());
+    RedoBtn->setEnabled(pages_->canRedo() && !busy());
+    UndoBtn->setToolTip(pages_->canUndo() ? tr("Rückgängig: ") + name(pages_->undoName()) +
+                                                tr(" (Strg+Z)")
+                                          : tr("Nichts rückgängig zu machen"));
+    RedoBtn->setToolTip(pages_->canRedo() ? tr("Wiederholen: ") + name(pages_->redoName()) +
+                                                tr(" (Strg+Umschalt+Z)")
+                                          : tr("Nichts zu wiederholen"));
+    DelMarkedBtn->setEnabled(!pages_->marked().empty() && !busy());
+    if (change.kind == PageChange::Kind::Selection) {
+        PaintBox2Paint();
+    }
+}
+
+void TMainForm::followModel() {
+    const int64_t current = pages_->current();
+    adib = current >= 0 ? static_cast<int32_t>(current + 1) : 1;
+    RefreshPageCounter();
+    if (current >= 0) {
+        PageEd->setValue(adib);
+    }
+    ScrollImageInView();
+    PaintBox1Paint();
+    PaintBox2Paint();
+}
+
+void TMainForm::UndoBtnClick() {
+    if (busy() || !pages_->undo()) {
+        return;
+    }
+    followModel();
+}
+
+void TMainForm::RedoBtnClick() {
+    if (busy() || !pages_->redo()) {
+        return;
+    }
+    followModel();
+}
+
+// ---- the selection ----
+
+void TMainForm::deleteSelection() {
+    const std::vector<uint32_t> chosen = pages_->selection();
+    if (chosen.size() <= 1) {
+        DelFotoBtnClick();
+        return;
+    }
+    if (dialogs().messageBox("Seiten löschen",
+                             "Wollen Sie die " + std::to_string(chosen.size()) +
+                                 " ausgewählten Seiten aus dem Dokument löschen?",
+                             qly::MessageIcon::Question,
+                             DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
+        return;
+    }
+    pages_->removePages(chosen);
+    followModel();
+}
+
+void TMainForm::moveSelectionTo(uint32_t before) {
+    std::vector<uint32_t> chosen = pages_->selection();
+    if (chosen.empty() && adib >= 1 && uint32_t(adib) <= bilder.count) {
+        chosen = {uint32_t(adib - 1)};
+    }
+    if (pages_->movePages(chosen, std::min(before, bilder.count), "Verschieben")) {
+        followModel();
+    }
+}
+
+void TMainForm::turnSelection(bool left) {
+    std::vector<uint32_t> chosen = pages_->selection();
+    if (chosen.empty() && adib >= 1 && uint32_t(adib) <= bilder.count) {
+        chosen = {uint32_t(adib - 1)};
+    }
+    std::vector<std::pair<uint32_t, dib>> turned;
+    for (size_t k = 0; k < chosen.size(); ++k) {
+        dib out{};
+        if (rotateDib(out, *static_cast<dib*>(bilder.GetObject(chosen[k])),
+                      left ? RotateDirection::Left : RotateDirection::Right)) {
+            turned.emplace_back(chosen[k], out);
+        }
+        SetProStatus(static_cast<int>((k + 1) * 100 / chosen.size()));
+    }
+    SetProStatus(0);
+    if (turned.size() < chosen.size()) {
+        showError("Nicht genug Arbeitsspeicher, um alle Seiten zu drehen.");
+    }
+    if (!turned.empty()) {
+        pages_->replacePictures(turned);
+        followModel();
+    }
+}
+
+void TMainForm::dropFiles(const std::vector<std::string>& files, uint32_t before) {
+    if (busy()) {
+        return;
+    }
+    // The files are read like a start with pictures and documents; their pages then go where
+    // they were dropped, as one step.
+    const uint32_t first = bilder.count;
+    MainFormSettings s = readControls();
+    setBusy(true);
+    addInputs(bilder, files, s.exportSettings);
+    setBusy(false);
+    if (bilder.count > first) {
+        pages_->appended(first, "Hinzufügen", before < first ? int64_t{before} : -1);
+    }
+    followModel();
+}
+
+bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const uint32_t count = bilder.count;
+    if (key == Qt::Key_Delete && !busy()) {
+        deleteSelection();
+        return true;
+    }
+    if (ctrl && key == Qt::Key_A) {
+        pages_->selectAll();
+        return true;
+    }
+    if (count == 0 || busy()) {
+        return false;
+    }
+    const std::vector<uint32_t> chosen = pages_->selection();
+    const uint32_t first = chosen.empty() ? uint32_t(std::max(adib - 1, 0)) : chosen.front();
+    const uint32_t last = chosen.empty() ? first : chosen.back();
+    if (ctrl && (key == Qt::Key_Left || key == Qt::Key_Up)) {
+        moveSelectionTo(first > 0 ? first - 1 : 0);
+        return true;
+    }
+    if (ctrl && (key == Qt::Key_Right || key == Qt::Key_Down)) {
+        moveSelectionTo(last + 2);
+        return true;
+    }
+    if (ctrl && key == Qt::Key_Home) {
+        moveSelectionTo(0);
+        return true;
+    }
+    if (ctrl && key == Qt::Key_End) {
+        moveSelectionTo(count);
+        return true;
+    }
+    if (shift && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+                  key == Qt::Key_Down)) {
+        // The selection reaches from the current page to the page the arrows lead to.
+        const ViewKey k = key == Qt::Key_Up     ? ViewKey::Up
+                          : key == Qt::Key_Down ? ViewKey::Down
+                          : key == Qt::Key_Left ? ViewKey::Left
+                                                : ViewKey::Right;
+        const int32_t from = extendEnd_ >= 1 ? extendEnd_ : adib;
+        const int32_t next =
+            selectionAfterKey(k, from, PaintBox2->width() / kCellWidth, bilder.count);
+        if (next >= 1 && uint32_t(next) <= count) {
+            pages_->click(uint32_t(next - 1), false, true);
+            extendEnd_ = next;
+            PaintBox2Paint();
+        }
+        return true;
+    }
+    return false;
+}
+
+void TMainForm::sortViewMenu(QPoint at) {
+    QMenu menu(this);
+    const bool pages = bilder.count > 0 && !busy();
+    menu.addAction(tr("Nach links drehen"), this, [this] { turnSelection(true); })
+        ->setEnabled(pages);
+    menu.addAction(tr("Nach rechts drehen"), this, [this] { turnSelection(false); })
+        ->setEnabled(pages);
+    menu.addAction(tr("Löschen"), this, [this] { deleteSelection(); })->setEnabled(pages);
+    menu.addSeparator();
+    menu.addAction(tr("Alle auswählen"), this, [this] { pages_->selectAll(); })
+        ->setEnabled(pages);
+    menu.addAction(tr("Leere Seite einfügen"), this, [this] { InsertBlankBtnClick(); })
+        ->setEnabled(!busy());
+    menu.exec(PaintBox2->mapToGlobal(at));
+}
+
+// ---- blank and empty pages ----
+
+void TMainForm::MarkBlankBtnClick() {
+    if (bilder.count == 0 || busy()) {
+        return;
+    }
+    QDialog ask(this);
+    ask.setObjectName("BlankPageForm");
+    ask.setWindowTitle(tr("Leere Seiten markieren"));
+    auto* column = new QVBoxLayout(&ask);
+    auto* text = new QLabel(tr("Als leer gelten Seiten, auf denen außerhalb des Randes höchstens "
+                               "dieser Anteil der Fläche beschrieben ist (in Zehntausendsteln):"),
+                            &ask);
+    text->setWordWrap(true);
+    column->addWidget(text);
+    auto* threshold = formparts::decimal(&ask, "BlankThresholdEd", 0, 100, 0.1,
+                                         BlankPageOptions{}.inkedCells);
+    column->addWidget(threshold);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    QPushButton* ok = formparts::button(&ask, "OKBtn", tr("OK"));
+    ok->setDefault(true);
+    QPushButton* cancel = formparts::button(&ask, "CancelBtn", tr("Abbrechen"));
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    column->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, &ask, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &ask, &QDialog::reject);
+    if (!dialogs().execDialog(ask)) {
+        return;
+    }
+    BlankPageOptions options;
+    options.inkedCells = threshold->value();
+    std::vector<uint32_t> blank;
+    for (uint32_t i = 0; i < bilder.count; ++i) {
+        if (lookForBlank(*static_cast<dib*>(bilder.GetObject(i)), options).blank) {
+            blank.push_back(i);
+        }
+        SetProStatus(static_cast<int>((i + 1) * 100 / bilder.count));
+    }
+    SetProStatus(0);
+    pages_->setMarks(blank);
+    PageControl1->setCurrentIndex(1);
+    StatusPanel0->setText(numbered(blank.size(), "leere Seite markiert", "leere Seiten markiert"));
+}
+
+void TMainForm::DelMarkedBtnClick() {
+    const std::vector<uint32_t> marked = pages_->marked();
+    if (marked.empty() || busy()) {
+        return;
+    }
+    if (dialogs().messageBox("Markierte Seiten löschen",
+                             "Wollen Sie die " + std::to_string(marked.size()) +
+                                 " markierten Seiten aus dem Dokument löschen?",
+                             qly::MessageIcon::Question,
+                             DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
+        return;
+    }
+    pages_->removePages(marked, "Markierte löschen");
+    followModel();
+}
+
+void TMainForm::InsertBlankBtnClick() {
+    if (busy()) {
+        return;
+    }
+    // A white page of the paper size at the scan resolution, in one bit.
+    const MainFormSettings s = readControls();
+    const double dpi = std::clamp(s.exportSettings.ScanResEd, 10.0, 10000.0);
+    const auto side = [dpi](double mm) {
+        return static_cast<int32_t>(std::clamp(std::lround(mm / 25.4 * dpi), 1L, 65535L));
+    };
+    dib page{};
+    newdib(page, side(s.exportSettings.BreitEd), side(s.exportSettings.HochEd), 1, nullptr, 0);
+    if (page.poi == nullptr) {
+        showError("Nicht genug Arbeitsspeicher für eine leere Seite.");
+        return;
+    }
+    std::memset(page.poi, 0xff, size_t(page.bytew) * size_t(dibheight(page)));
+    const auto dpm = static_cast<int32_t>(std::lround(dpi / 0.0254));
+    page.pmi->bmiHeader.biXPelsPerMeter = dpm;
+    page.pmi->bmiHeader.biYPelsPerMeter = dpm;
+    void* slot = bilder.Add();
+    if (slot == nullptr) {
+        freedib(page);
+        return;
+    }
+    std::memcpy(slot, &page, sizeof page);
+    const int64_t current = pages_->current();
+    pages_->appended(bilder.count - 1, "Leere Seite einfügen", current >= 0 ? current : -1);
+    followModel();
+}
