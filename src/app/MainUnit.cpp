@@ -567,7 +567,13 @@ void TMainForm::showLastPage() {
 void TMainForm::AddPicture_(const std::string& fileName) {
     const uint32_t before = bilder.count;
     if (::AddPicture_(bilder, fileName)) {
-        pages_->appended(before);
+        // Files chosen together are one step; the page goes to the page store at once all the
+        // same.
+        if (addingFrom_ < 0) {
+            pages_->appended(before);
+        } else {
+            pages_->adopt(*static_cast<dib*>(bilder.GetObject(before)));
+        }
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();
@@ -582,9 +588,13 @@ void TMainForm::OpenPicsBtnClick() {
     if (!r.accepted) {
         return;
     }
+    addingFrom_ = bilder.count;
     for (const std::string& file : r.files) {
         AddPicture_(file);
     }
+    const auto from = static_cast<uint32_t>(addingFrom_);
+    addingFrom_ = -1;
+    pages_->appended(from, "Bilder hinzufügen");
 }
 
 void TMainForm::SavePicBtnClick() {

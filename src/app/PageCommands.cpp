@@ -41,9 +41,9 @@ void TMainForm::pagesChanged(const PageChange& change) {
     const auto name = [](const std::string& step) { return QString::fromStdString(step); };
     UndoBtn->setEnabled(pages_->canUndo() && !busy());
     RedoBtn->setEnabled(pages_->canRedo() && !busy());
-    UndoBtn->setToolTip(pages_->canUndo() ? tr("Rückgängig: ") + name(pages_->undoName()) +
-                                                tr(" (Strg+Z)")
-                                          : tr("Nichts rückgängig zu machen"));
+    UndoBtn->setToolTip(pages_->canUndo()
+                            ? tr("Rückgängig: ") + name(pages_->undoName()) + tr(" (Strg+Z)")
+                            : tr("Nichts rückgängig zu machen"));
     RedoBtn->setToolTip(pages_->canRedo() ? tr("Wiederholen: ") + name(pages_->redoName()) +
                                                 tr(" (Strg+Umschalt+Z)")
                                           : tr("Nichts zu wiederholen"));
@@ -183,8 +183,8 @@ bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {
         moveSelectionTo(count);
         return true;
     }
-    if (shift && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
-                  key == Qt::Key_Down)) {
+    if (shift &&
+        (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
         // The selection reaches from the current page to the page the arrows lead to.
         const ViewKey k = key == Qt::Key_Up     ? ViewKey::Up
                           : key == Qt::Key_Down ? ViewKey::Down
@@ -212,8 +212,7 @@ void TMainForm::sortViewMenu(QPoint at) {
         ->setEnabled(pages);
     menu.addAction(tr("Löschen"), this, [this] { deleteSelection(); })->setEnabled(pages);
     menu.addSeparator();
-    menu.addAction(tr("Alle auswählen"), this, [this] { pages_->selectAll(); })
-        ->setEnabled(pages);
+    menu.addAction(tr("Alle auswählen"), this, [this] { pages_->selectAll(); })->setEnabled(pages);
     menu.addAction(tr("Leere Seite einfügen"), this, [this] { InsertBlankBtnClick(); })
         ->setEnabled(!busy());
     menu.exec(PaintBox2->mapToGlobal(at));
@@ -234,8 +233,8 @@ void TMainForm::MarkBlankBtnClick() {
                             &ask);
     text->setWordWrap(true);
     column->addWidget(text);
-    auto* threshold = formparts::decimal(&ask, "BlankThresholdEd", 0, 100, 0.1,
-                                         BlankPageOptions{}.inkedCells);
+    auto* threshold =
+        formparts::decimal(&ask, "BlankThresholdEd", 0, 100, 0.1, BlankPageOptions{}.inkedCells);
     column->addWidget(threshold);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

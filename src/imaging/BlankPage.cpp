@@ -47,9 +47,8 @@ BlankPageReport lookForBlank(const dib& page, const BlankPageOptions& options) {
     const int32_t w = page.pmi->bmiHeader.biWidth;
     const int32_t h = page.pmi->bmiHeader.biHeight;
     // Cells of about 0.7 mm at the page's resolution (300 dpi when it has none).
-    const double dpm = page.pmi->bmiHeader.biXPelsPerMeter > 0
-                           ? page.pmi->bmiHeader.biXPelsPerMeter
-                           : 300 / 0.0254;
+    const double dpm = page.pmi->bmiHeader.biXPelsPerMeter > 0 ? page.pmi->bmiHeader.biXPelsPerMeter
+                                                               : 300 / 0.0254;
     const int32_t cell = std::max<int32_t>(2, static_cast<int32_t>(std::lround(dpm * 0.0007)));
     const double margin = std::clamp(options.margin, 0.0, 0.45);
     const int32_t x0 = static_cast<int32_t>(w * margin);

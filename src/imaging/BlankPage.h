@@ -20,9 +20,9 @@ struct BlankPageOptions {
 };
 
 struct BlankPageReport {
-    int64_t cells = 0;       // cells looked at
-    int64_t inkedCells = 0;  // of them holding ink
-    int paperLevel = 255;    // the paper's brightness found, 0..255
+    int64_t cells = 0;      // cells looked at
+    int64_t inkedCells = 0; // of them holding ink
+    int paperLevel = 255;   // the paper's brightness found, 0..255
     bool blank = false;
 };
 

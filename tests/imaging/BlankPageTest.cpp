@@ -28,8 +28,9 @@ TEST(BlankPages, OnlyTheTrulyBlankPagesOfABatchAreFound) {
          "xc:'#e8e4dc' -fill '#505050' -draw 'point 900,1200' -draw 'point 1500,2000' "
          "-draw 'rectangle 1800,700 1801,701'",
          true},
-        {"punched", "xc:white -fill black -draw 'circle 90,1450 150,1450' "
-                    "-draw 'circle 90,2050 150,2050' -draw 'rectangle 0,0 2479,20'",
+        {"punched",
+         "xc:white -fill black -draw 'circle 90,1450 150,1450' "
+         "-draw 'circle 90,2050 150,2050' -draw 'rectangle 0,0 2479,20'",
          true},
         {"page number only",
          "xc:white -fill black -font DejaVu-Sans -pointsize 10 -draw \"text 1220,3250 '12'\"",
@@ -50,9 +51,8 @@ TEST(BlankPages, OnlyTheTrulyBlankPagesOfABatchAreFound) {
         OpenDib(*d, file, DIB_AUTO);
         ASSERT_NE(d->poi, nullptr);
         const BlankPageReport report = lookForBlank(*d);
-        EXPECT_EQ(report.blank, page.blank)
-            << report.inkedCells << " of " << report.cells << " cells inked, paper "
-            << report.paperLevel;
+        EXPECT_EQ(report.blank, page.blank) << report.inkedCells << " of " << report.cells
+                                            << " cells inked, paper " << report.paperLevel;
     }
 }
 
@@ -63,9 +63,10 @@ TEST(BlankPages, EveryDepthIsLookedAtByItsColours) {
         qlytest::OwnedDib d;
         newdib(*d, 600, 800, bits, nullptr, 0);
         ASSERT_NE(d->poi, nullptr);
-        const uint32_t white = bits == 16 ? 0x7fff : bits == 24 ? 0xffffff
-                             : bits == 32                       ? 0xffffff
-                                                                : (1u << bits) - 1;
+        const uint32_t white = bits == 16   ? 0x7fff
+                               : bits == 24 ? 0xffffff
+                               : bits == 32 ? 0xffffff
+                                            : (1u << bits) - 1;
         for (int y = 0; y < 800; ++y) {
             for (int x = 0; x < 600; ++x) {
                 setpixel(*d, x, y, white);
