@@ -163,7 +163,7 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
 
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks,
-                           ExportPipeline* pipeline, PageDocument* model) {
+                           ExportPipeline* pipeline, PageDocument* model, bool releaseCoded) {
     ConversionResult result;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
@@ -208,7 +208,11 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
             model->appended(before);
         }
         for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
-            pipeline->precode(bilder, page);
+            if (releaseCoded) {
+                pipeline->precodeAndRelease(bilder, page);
+            } else {
+                pipeline->precode(bilder, page);
+            }
         }
         if (callbacks.processEvents) {
             callbacks.processEvents();
@@ -219,7 +223,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& kept, const ExportCallbacks& callbacks,
-                               PageDocument* model) {
+                               PageDocument* model, bool releaseCoded) {
     if (args.empty()) {
         return {};
     }
@@ -233,7 +237,7 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     }
     ConversionResult result =
         addInputs(bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings,
-                  callbacks, pipeline ? &*pipeline : nullptr, model);
+                  callbacks, pipeline ? &*pipeline : nullptr, model, releaseCoded);
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {

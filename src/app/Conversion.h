@@ -58,10 +58,13 @@ class PageDocument;
 // layout of the last one. Reported and counted as in runConversion; pdfWritten stays false. With
 // a pipeline, each page starts coding as soon as it is added, while the next inputs are read.
 // With a page model (over `bilder`), each input's pages are handed to it as soon as they are
-// added (into its page store, and told to its observers).
+// added (into its page store, and told to its observers). With `releaseCoded`, each page's picture
+// goes to the pipeline's pool as soon as it is added and is released once coded, the page keeping
+// only its header (ExportPipeline::precodeAndRelease): for a conversion that shows no page.
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks = {},
-                           ExportPipeline* pipeline = nullptr, PageDocument* model = nullptr);
+                           ExportPipeline* pipeline = nullptr, PageDocument* model = nullptr,
+                           bool releaseCoded = false);
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
@@ -74,5 +77,5 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 // outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
-                               const ExportCallbacks& callbacks = {},
-                               PageDocument* model = nullptr);
+                               const ExportCallbacks& callbacks = {}, PageDocument* model = nullptr,
+                               bool releaseCoded = false);

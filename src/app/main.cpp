@@ -12,8 +12,6 @@
 #include "app/MainUnit.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
-#include "document/PageDocument.h"
-#include "document/PageStore.h"
 #include "platform/Random.h"
 
 #include <QApplication>
@@ -24,7 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,20 +56,12 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     void* abild = nullptr;
     TDynaArray bilder(sizeof(dib), &abild);
     bilder.buffersize = 100;
-    // The pages read go into page files as they come, so the memory the conversion needs does
-    // not grow with their number; the session folder goes when the conversion ends.
-    PageDocument model(bilder);
-    std::string storeError;
-    std::unique_ptr<qly::PageStore> store =
-        qly::PageStore::open(qly::pageStateFolder(), storeError);
-    if (store == nullptr) {
-        std::fprintf(stderr, "quillory: %s\n", storeError.c_str());
-    }
-    model.setStore(store.get());
-    const ConversionResult r = runConversion(bilder, args, settings.exportSettings, {}, &model);
+    // Each picture goes to the coders as soon as it is read and is released once coded: the
+    // conversion holds only the pictures being read and coded, however many there are.
+    const ConversionResult r =
+        runConversion(bilder, args, settings.exportSettings, {}, nullptr, true);
     const uint32_t pages = bilder.count;
     releaseAllPages(bilder);
-    store.reset();
     if (!r.writeError.empty()) {
         std::fprintf(stderr, "quillory: %s\n", r.writeError.c_str());
     } else if (!r.pdfWritten) {

@@ -1,5 +1,7 @@
 #include "export/CreateThePDF.h"
 
+#include "platform/Heap.h"
+
 #include "document/Dib.h"
 #include "document/DynaArray.h"
 #include "pdf/PDFWriterCanvas.h"
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -60,6 +63,34 @@ void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
     if (jobs_[k] == nullptr && codable(d)) {
         jobs_[k] = pool_->codeBorrowed(d, params_);
     }
+}
+
+void ExportPipeline::precodeAndRelease(TDynaArray& bilder, uint32_t k) {
+    if (k >= bilder.count) {
+        return;
+    }
+    if (k >= jobs_.size()) {
+        jobs_.resize(size_t(k) + 1);
+    }
+    dib& d = *static_cast<dib*>(bilder.GetObject(k));
+    if (jobs_[k] != nullptr || !codable(d)) {
+        return;
+    }
+    // The header stays with the page in a block of its own; the pool owns the picture now.
+    const int32_t bits = dibbits(d);
+    const size_t headerBytes = sizeof(BITMAPINFOHEADER) + (bits <= 8 ? (size_t{1} << bits) * 4 : 0);
+    auto* header = static_cast<uint8_t*>(qly::heapAlloc(headerBytes + 16));
+    if (header == nullptr) {
+        precode(bilder, k); // no room for the copy: coded from the page as it is
+        return;
+    }
+    std::memcpy(header, d.pmi, headerBytes);
+    jobs_[k] = pool_->codeOwned(d, params_);
+    d.pmi = reinterpret_cast<BITMAPINFO*>(header);
+    d.pmih = reinterpret_cast<uintptr_t>(header);
+    d.poih = d.pmih;
+    // Past the header, so the record still counts as holding a picture and is released whole.
+    d.poi = header + headerBytes;
 }
 
 std::shared_ptr<qly::ImageCodingJob> ExportPipeline::takeJob(uint32_t k) {

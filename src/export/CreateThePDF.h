@@ -35,6 +35,11 @@ class ExportPipeline {
     // Starts coding page k of `bilder` unless it is coded already or cannot be (16-bit pictures
     // and pictures without pixels are left to the export).
     void precode(TDynaArray& bilder, uint32_t k);
+    // Starts coding page k like precode, but hands its picture over to the pool, which releases
+    // it once it is coded: the record keeps a copy of the bitmap header and colour table (size,
+    // depth, resolution, all the export lays a page out by) and no pixel rows, so a conversion
+    // holds only the pictures being read and coded. Nothing may read the page's rows afterwards.
+    void precodeAndRelease(TDynaArray& bilder, uint32_t k);
     // The job of page k, handed over (null when none was started).
     std::shared_ptr<qly::ImageCodingJob> takeJob(uint32_t k);
     // Cancels the jobs that were not handed over.

@@ -194,7 +194,8 @@ TEST_F(Sorting, BlankPagesAreMarkedFirstAndDeletedOnlyWhenAsked) {
         newdib(*d, 300, 400, 24, nullptr, 0);
         for (int y = 0; y < 400; ++y) {
             for (int x = 0; x < 300; ++x) {
-                setpixel(*d, x, y, k == 1 && x > 100 && x < 200 && y > 150 && y < 250 ? 0 : 0xffffff);
+                setpixel(*d, x, y,
+                         k == 1 && x > 100 && x < 200 && y > 150 && y < 250 ? 0 : 0xffffff);
             }
         }
         files.push_back(dir.file("b" + std::to_string(k) + ".bmp"));
