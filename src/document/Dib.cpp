@@ -1,6 +1,7 @@
 #include "document/Dib.h"
 
 #include "document/DynaArray.h"
+#include "document/JpegOriginals.h"
 #include "platform/GrafikRW3.h"
 
 int32_t dibwidth(const dib& d) {
@@ -22,6 +23,7 @@ void freedib(dib& d) {
     if (d.poi == nullptr) {
         return;
     }
+    dropJpegOriginal(d);
     deldib(d);
     d.pmi = nullptr;
     d.poih = 0;
