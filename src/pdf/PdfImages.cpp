@@ -1,6 +1,7 @@
 // TPDFCanvas: placing pictures on the page and writing them as image XObjects (ISO 32000-1,
 // 8.9.5): bilevel pictures as CCITT Group 4 (ITU-T T.6) or JBIG2 (ITU-T T.88), all others as
-// JPEG or JPEG 2000 in 8-bit DeviceRGB. The coding itself is ImageCoding's.
+// JPEG or JPEG 2000 in 8-bit DeviceRGB, or as the JPEG file they were read from (DeviceRGB or
+// DeviceGray). The coding itself is ImageCoding's.
 #include "pdf/PDFWriterCanvas.h"
 
 #include "document/Dib.h"
@@ -330,6 +331,16 @@ bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
                      "1.0890]/Gamma [1.8000 1.8000 1.8000]/Matrix [ 0.4497 0.2446 0.0252 0.3163 "
                      "0.6720 0.1412 0.1845 0.0833 0.9227]>>] /Length "
                    : " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length ";
+        if (c.components == 1) {
+            // A grey JPEG file embedded as it is. For PDF/A the calibrated grey with the white
+            // point and gamma of the CalRGB above, which is what that space gives for equal red,
+            // green and blue (the matrix's middle column sums to 1).
+            colour = ispdfa ? " /BitsPerComponent 8 /ColorSpace [ /CalGray<< /WhitePoint "
+                              "[0.9505 1.0000 1.0890]/Gamma 1.8000>>] /Length "
+                            : " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length ";
+        } else if (c.components != 3) {
+            return false;
+        }
         BeginObject();
         WriteStreamObject(
             "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(c.data.size())) +
