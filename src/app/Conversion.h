@@ -56,9 +56,12 @@ class TDynaArray;
 // (records of type dib); `settings` takes the layout of each document read, so it ends with the
 // layout of the last one. Reported and counted as in runConversion; pdfWritten stays false. With
 // a pipeline, each page starts coding as soon as it is added, while the next inputs are read.
+// With `pixelsWhenNeeded` (and a pipeline) a JPEG file that goes into the PDF as it is (see
+// jpegPassesAsItIs) is only checked, not decoded: its page gets its pixels from the kept file
+// when something needs them (ensurePagePixels); for a run that shows no page.
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks = {},
-                           ExportPipeline* pipeline = nullptr);
+                           ExportPipeline* pipeline = nullptr, bool pixelsWhenNeeded = false);
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
@@ -67,8 +70,9 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 // the message sink; a write error of the PDF writer is caught and returned in writeError (the
 // writer has removed the incomplete file). The pages stay in `bilder`. The pictures are coded
 // for the PDF while the later inputs are still being read. `callbacks` are the
-// export's; processEvents is also called after each input is added. The caller checks
-// outputRefusal first.
+// export's; processEvents is also called after each input is added. `pixelsWhenNeeded` as for
+// addInputs (a PDF output only). The caller checks outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
-                               const ExportCallbacks& callbacks = {});
+                               const ExportCallbacks& callbacks = {},
+                               bool pixelsWhenNeeded = false);

@@ -56,7 +56,8 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     void* abild = nullptr;
     TDynaArray bilder(sizeof(dib), &abild);
     bilder.buffersize = 100;
-    const ConversionResult r = runConversion(bilder, args, settings.exportSettings);
+    // No page is shown: a JPEG file that goes into the PDF as it is need not be decoded.
+    const ConversionResult r = runConversion(bilder, args, settings.exportSettings, {}, true);
     const uint32_t pages = bilder.count;
     releaseAllPages(bilder);
     if (!r.writeError.empty()) {
