@@ -399,15 +399,8 @@ CodedImage ImageCodingPool::take(ImageCodingJob& job) {
     CodedImage result = std::move(job.result_);
     const std::string file = std::move(job.resultFile_);
     job.resultFile_.clear();
-    const std::shared_ptr<const std::vector<uint8_t>> ready = std::move(job.ready_);
+    result.file = std::move(job.ready_);
     lock.unlock();
-    if (ready != nullptr) {
-        try {
-            result.data = *ready;
-        } catch (const std::bad_alloc&) {
-            result = CodedImage{};
-        }
-    }
     if (!file.empty()) {
         // The file must still hold exactly what was parked.
         if (readRegularFile(file, result.data, job.resultSize_) != FileStatus::Ok ||

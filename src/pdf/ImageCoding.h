@@ -49,6 +49,9 @@ struct CodedImage {
     // Colour components of JPEG data: 3 for everything coded here; a JPEG file embedded as it is
     // may have 1 (grey).
     int32_t components = 3;
+    // A JPEG file embedded as it is: its bytes, shared with whoever keeps the file, in place of
+    // `data` (so a page's file is never copied on its way into the PDF).
+    std::shared_ptr<const std::vector<uint8_t>> file;
 };
 
 // Codes `picture` on the calling thread. 1-bit pictures follow params.jbig2; Group 4 takes a set
@@ -127,8 +130,8 @@ class ImageCodingPool {
     // A JPEG file to be embedded as it is (DCTDecode), with nothing to code: `jpeg` is a complete
     // sequential or progressive JPEG file of width x height pixels with `components` (1 or 3)
     // components of 8 bits whose colours DCTDecode shows as they are (see jpegShowsAlikeInPdf).
-    // The job is done at once; taking it hands over a copy of the bytes, which the job keeps
-    // alive until then.
+    // The job is done at once; taking it hands over the bytes (CodedImage::file), which the job
+    // keeps alive until then.
     std::shared_ptr<ImageCodingJob> passJpeg(std::shared_ptr<const std::vector<uint8_t>> jpeg,
                                              int32_t width, int32_t height, int32_t components,
                                              const ImageCodingParams& p);

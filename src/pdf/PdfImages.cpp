@@ -341,11 +341,12 @@ bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
         } else if (c.components != 3) {
             return false;
         }
+        const std::vector<uint8_t>& data = c.file != nullptr ? *c.file : c.data;
         BeginObject();
         WriteStreamObject(
-            "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(c.data.size())) +
+            "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(data.size())) +
                 (c.kind == Kind::Jpx ? " /Filter /JPXDecode >>" : " /Filter /DCTDecode >>"),
-            c.data, false);
+            data, false);
         return true;
     }
     case Kind::None:
