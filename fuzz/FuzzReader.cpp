@@ -2,10 +2,12 @@
 // code; 0 lets the library detect the format). Any input must give either a picture or a null
 // pixel pointer with a reason, with no crash, leak or out-of-bounds access.
 #include "platform/GrafikRW3.h"
+#include "platform/JpegFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Keep single allocations well under libFuzzer's malloc limit.
@@ -21,6 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         deldib(d);
     } else if (DibErrorText(d).empty()) {
         std::abort(); // a failure must always come with a reason
+    }
+    if (QLY_FUZZ_FORMAT == DIB_AUTO || QLY_FUZZ_FORMAT == DIB_JPG) {
+        // The marker reader that decides whether a JPEG file is kept, and the reader that keeps
+        // it with its pixels left for later.
+        qly::JpegFacts facts;
+        (void)qly::readJpegFacts(data, size, facts);
+        std::vector<uint8_t> kept;
+        dib k{};
+        qly::OpenDibKeepingJpegFromMemory(k, data, size, kept, facts,
+                                          [](const qly::JpegFacts&) { return true; });
+        if (k.poi != nullptr) {
+            if (!kept.empty() && !qly::decodeJpegPixels(k, kept.data(), kept.size())) {
+                std::abort(); // a kept file decodes into its own bitmap
+            }
+            deldib(k);
+        }
     }
     return 0;
 }

@@ -163,7 +163,7 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
 
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks,
-                           ExportPipeline* pipeline, PageDocument* model, bool releaseCoded) {
+                           ExportPipeline* pipeline, PageDocument* model, bool showsNoPage) {
     ConversionResult result;
     // Decoding dominates a conversion, so the pictures are read ahead on worker threads (as many
     // as there are cores) and added in argument order on this thread, which also shows any
@@ -174,7 +174,14 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
         document[k] = looksLikeDocument(files[k]);
     }
     const size_t ahead = std::max<size_t>(1, std::thread::hardware_concurrency());
-    std::deque<std::optional<std::future<dib>>> reading;
+    // A page that goes into the PDF as its JPEG file needs no pixels for that.
+    std::function<bool(const qly::JpegFacts&)> pixelsLater;
+    if (showsNoPage && pipeline != nullptr) {
+        pixelsLater = [params = pipeline->params()](const qly::JpegFacts& f) {
+            return jpegPassesAsItIs(f, params);
+        };
+    }
+    std::deque<std::optional<std::future<ReadPicture>>> reading;
     size_t next = 0;
     auto startReading = [&] {
         while (next < inputs && reading.size() < ahead) {
@@ -184,21 +191,19 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
                 continue;
             }
             const std::string& name = files[k];
-            reading.emplace_back(std::async(std::launch::async, [name] {
-                dib d{};
-                OpenDib(d, name, DIB_AUTO);
-                return d;
+            reading.emplace_back(std::async(std::launch::async, [name, pixelsLater] {
+                return readPicture(name, pixelsLater);
             }));
         }
     };
     for (size_t k = 0; k < inputs; ++k) {
         startReading();
-        std::optional<std::future<dib>> slot = std::move(reading.front());
+        std::optional<std::future<ReadPicture>> slot = std::move(reading.front());
         reading.pop_front();
         bool added = false;
         const uint32_t before = bilder.count;
         if (slot) {
-            dib picture = slot->get();
+            ReadPicture picture = slot->get();
             added = AddReadPicture(bilder, files[k], picture);
         } else {
             added = addDocument(bilder, files[k], settings);
@@ -208,7 +213,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
             model->appended(before);
         }
         for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
-            if (releaseCoded) {
+            if (showsNoPage) {
                 pipeline->precodeAndRelease(bilder, page);
             } else {
                 pipeline->precode(bilder, page);
@@ -223,7 +228,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& kept, const ExportCallbacks& callbacks,
-                               PageDocument* model, bool releaseCoded) {
+                               PageDocument* model, bool showsNoPage) {
     if (args.empty()) {
         return {};
     }
@@ -237,7 +242,7 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     }
     ConversionResult result =
         addInputs(bilder, std::vector<std::string>(args.begin(), args.end() - 1), settings,
-                  callbacks, pipeline ? &*pipeline : nullptr, model, releaseCoded);
+                  callbacks, pipeline ? &*pipeline : nullptr, model, showsNoPage);
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {

@@ -58,13 +58,16 @@ class PageDocument;
 // layout of the last one. Reported and counted as in runConversion; pdfWritten stays false. With
 // a pipeline, each page starts coding as soon as it is added, while the next inputs are read.
 // With a page model (over `bilder`), each input's pages are handed to it as soon as they are
-// added (into its page store, and told to its observers). With `releaseCoded`, each page's picture
-// goes to the pipeline's pool as soon as it is added and is released once coded, the page keeping
-// only its header (ExportPipeline::precodeAndRelease): for a conversion that shows no page.
+// added (into its page store, and told to its observers). With `showsNoPage` (and a pipeline),
+// for a run that shows no page: a JPEG file that goes into the PDF as it is (see
+// jpegPassesAsItIs) is only checked, not decoded, and its page gets its pixels from the kept file
+// when something needs them (ensurePagePixels); every other picture goes to the pipeline's pool
+// as soon as it is added and is released once coded, the page keeping only its header
+// (ExportPipeline::precodeAndRelease).
 ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& files,
                            ExportSettings& settings, const ExportCallbacks& callbacks = {},
                            ExportPipeline* pipeline = nullptr, PageDocument* model = nullptr,
-                           bool releaseCoded = false);
+                           bool showsNoPage = false);
 
 // Runs the conversion for `args` (at least one: the last is the output): the pictures and the
 // pages of documents are appended to `bilder` (records of type dib), then every page of `bilder`
@@ -73,9 +76,9 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
 // the message sink; a write error of the PDF writer is caught and returned in writeError (the
 // writer has removed the incomplete file). The pages stay in `bilder`. The pictures are coded
 // for the PDF while the later inputs are still being read. `callbacks` are the
-// export's; processEvents is also called after each input is added. The caller checks
-// outputRefusal first.
+// export's; processEvents is also called after each input is added. `model` and `showsNoPage` as
+// for addInputs (`showsNoPage` for a PDF output only). The caller checks outputRefusal first.
 ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string>& args,
                                const ExportSettings& settings,
                                const ExportCallbacks& callbacks = {}, PageDocument* model = nullptr,
-                               bool releaseCoded = false);
+                               bool showsNoPage = false);

@@ -689,7 +689,7 @@ void TMainForm::rotate(bool left) {
     }
     SetProStatus(0);
     dib turned{};
-    const bool done = rotateDib(
+    const bool done = turnPicture(
         turned, *static_cast<dib*>(bilder.GetObject(static_cast<uint32_t>(n - 1))),
         left ? RotateDirection::Left : RotateDirection::Right, [this](int p) { SetProStatus(p); });
     SetProStatus(0);

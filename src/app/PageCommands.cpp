@@ -116,8 +116,8 @@ void TMainForm::turnSelection(bool left) {
     std::vector<std::pair<uint32_t, dib>> turned;
     for (size_t k = 0; k < chosen.size(); ++k) {
         dib out{};
-        if (rotateDib(out, *static_cast<dib*>(bilder.GetObject(chosen[k])),
-                      left ? RotateDirection::Left : RotateDirection::Right)) {
+        if (turnPicture(out, *static_cast<dib*>(bilder.GetObject(chosen[k])),
+                        left ? RotateDirection::Left : RotateDirection::Right)) {
             turned.emplace_back(chosen[k], out);
         }
         SetProStatus(static_cast<int>((k + 1) * 100 / chosen.size()));

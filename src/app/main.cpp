@@ -56,8 +56,9 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     void* abild = nullptr;
     TDynaArray bilder(sizeof(dib), &abild);
     bilder.buffersize = 100;
-    // Each picture goes to the coders as soon as it is read and is released once coded: the
-    // conversion holds only the pictures being read and coded, however many there are.
+    // No page is shown: a JPEG file that goes into the PDF as it is need not be decoded, and
+    // every other picture goes to the coders as soon as it is read and is released once coded,
+    // so the conversion holds only the pictures being read and coded, however many there are.
     const ConversionResult r =
         runConversion(bilder, args, settings.exportSettings, {}, nullptr, true);
     const uint32_t pages = bilder.count;

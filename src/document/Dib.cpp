@@ -1,6 +1,7 @@
 #include "document/Dib.h"
 
 #include "document/DynaArray.h"
+#include "document/JpegOriginals.h"
 #include "document/PageStore.h"
 #include "platform/GrafikRW3.h"
 
@@ -23,6 +24,7 @@ void freedib(dib& d) {
     if (d.poi == nullptr) {
         return;
     }
+    dropJpegOriginal(d);
     if (qly::PageStore::release(d)) {
         return; // a page that lived in a page file
     }

@@ -382,7 +382,9 @@ void PageDocument::replacePictures(std::vector<std::pair<uint32_t, dib>>& pictur
         slot.bytew = picture.bytew;
         slot.pal = picture.pal;
         slot.ispal = picture.ispal;
-        slot.NOTUSEDINFIXEDMEMlp = 0; // a new picture: nothing cached for the old one fits
+        // A new picture has an identity of its own (none yet, or the one its kept JPEG file is
+        // known by), so nothing cached for the old picture fits it.
+        slot.NOTUSEDINFIXEDMEMlp = picture.NOTUSEDINFIXEDMEMlp;
         if (wasSelected) {
             selected.push_back(refAt(index));
         }

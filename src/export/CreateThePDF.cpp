@@ -4,6 +4,7 @@
 
 #include "document/Dib.h"
 #include "document/DynaArray.h"
+#include "document/JpegOriginals.h"
 #include "pdf/PDFWriterCanvas.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Messages.h"
@@ -44,6 +45,33 @@ qly::ImageCodingParams exportCodingParams(const ExportSettings& s) {
     return p;
 }
 
+bool jpegPassesAsItIs(const qly::JpegFacts& facts, const qly::ImageCodingParams& params) {
+    return !params.jpeg2000 && facts.quality >= 1 && facts.quality <= params.jpegQuality &&
+           qly::jpegShowsAlikeInPdf(facts);
+}
+
+namespace {
+
+// The job that embeds page d's original JPEG file, or null when the page has none or it does not
+// pass as it is. The file must show the page's picture: same size and the depth it was read at.
+std::shared_ptr<qly::ImageCodingJob> passOriginal(const dib& d, qly::ImageCodingPool& pool,
+                                                  const qly::ImageCodingParams& params) {
+    std::shared_ptr<const JpegOriginal> original = jpegOriginalOf(d);
+    if (original == nullptr || !jpegPassesAsItIs(original->facts, params)) {
+        return nullptr;
+    }
+    const qly::JpegFacts& f = original->facts;
+    if (f.width != dibwidth(d) || f.height != dibheight(d) ||
+        dibbits(d) != (f.components == 1 ? 8 : 24)) {
+        return nullptr;
+    }
+    // The job holds the bytes through the original, which stays alive as long as it does.
+    std::shared_ptr<const std::vector<uint8_t>> bytes(original, &original->bytes);
+    return pool.passJpeg(std::move(bytes), f.width, f.height, f.components, params);
+}
+
+} // namespace
+
 ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers, size_t memoryBound)
     : params_(exportCodingParams(settings)),
       pool_(std::make_shared<qly::ImageCodingPool>(workers, memoryBound)) {}
@@ -61,7 +89,11 @@ void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
     }
     const dib& d = *static_cast<const dib*>(bilder.GetObject(k));
     if (jobs_[k] == nullptr && codable(d)) {
-        jobs_[k] = pool_->codeBorrowed(d, params_);
+        jobs_[k] = passOriginal(d, *pool_, params_);
+        if (jobs_[k] == nullptr) {
+            ensurePagePixels(d);
+            jobs_[k] = pool_->codeBorrowed(d, params_);
+        }
     }
 }
 
@@ -74,6 +106,11 @@ void ExportPipeline::precodeAndRelease(TDynaArray& bilder, uint32_t k) {
     }
     dib& d = *static_cast<dib*>(bilder.GetObject(k));
     if (jobs_[k] != nullptr || !codable(d)) {
+        return;
+    }
+    // A JPEG file that goes in as it is needs neither the pixels nor the coders.
+    jobs_[k] = passOriginal(d, *pool_, params_);
+    if (jobs_[k] != nullptr || !ensurePagePixels(d)) {
         return;
     }
     // The header stays with the page in a block of its own; the pool owns the picture now.
@@ -208,6 +245,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
             placed.push_back(job);
             canvas.DrawCodedImage(p.x, p.y, p.w, p.h, std::move(job));
         } else if (p.drawn) {
+            ensurePagePixels(picture);
             canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H); // left out unless codable
         } else {
             if (job != nullptr) {

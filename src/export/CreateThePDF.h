@@ -15,6 +15,15 @@ class TDynaArray;
 // How the export codes the pictures of the pages: the coding settings of the export settings.
 qly::ImageCodingParams exportCodingParams(const ExportSettings& settings);
 
+namespace qly {
+struct JpegFacts;
+}
+// True when a page read from a JPEG file with these facts, unchanged since, goes into the PDF as
+// that file instead of being coded again: JPEG 2000 is off, the file's quality is at or below the
+// JPEG quality asked for (coding it again could only lose more), and DCTDecode shows its colours
+// as they are read (jpegShowsAlikeInPdf).
+bool jpegPassesAsItIs(const qly::JpegFacts& facts, const qly::ImageCodingParams& params);
+
 // Coding that starts before the export: pages are handed to the pool as soon as they are in the
 // page array (the command-line conversion codes the pictures read so far while it reads the
 // next), and the export places what was coded instead of coding those pages again. The pages
@@ -33,7 +42,10 @@ class ExportPipeline {
     ExportPipeline& operator=(const ExportPipeline&) = delete;
 
     // Starts coding page k of `bilder` unless it is coded already or cannot be (16-bit pictures
-    // and pictures without pixels are left to the export).
+    // and pictures without pixels are left to the export). A page that keeps the JPEG file it
+    // was read from (document/JpegOriginals.h) and passes as it is (jpegPassesAsItIs) is not
+    // coded: its job hands over the file. A page whose pixels were left for later gets them
+    // first when it is coded.
     void precode(TDynaArray& bilder, uint32_t k);
     // Starts coding page k like precode, but hands its picture over to the pool, which releases
     // it once it is coded: the record keeps a copy of the bitmap header and colour table (size,

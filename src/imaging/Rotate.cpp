@@ -2,6 +2,7 @@
 
 #include "document/Dib.h"
 #include "document/DynaArray.h"
+#include "document/JpegOriginals.h"
 #include "imaging/RotatePixelwise.h"
 #include "platform/GrafikRW3.h"
 
@@ -9,6 +10,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <new>
 
 // Memory rows of a DIB run bottom-up. Counting rows as they lie in memory (m = H-1-y), with W and
 // H the source's width and height, the quarter turns are plain index maps between memory rows and
@@ -302,6 +305,30 @@ bool rotateDibPixelwise(dib& out, const dib& src, RotateDirection dir,
     return true;
 }
 
+namespace {
+
+// A page read from a JPEG file stays a JPEG file when turned: the file turned on its DCT
+// coefficients, where that is exact, is kept for the turned page, so the turn costs no quality
+// in the PDF. Where it is not exact (an edge that is no whole number of coding blocks comes to
+// the left or the top) the turned page keeps nothing and is coded from its pixels.
+void keepTurnedOriginal(dib& page, const JpegOriginal& original, RotateDirection dir) {
+    try {
+        auto turned = std::make_shared<JpegOriginal>();
+        if (!qly::turnJpegLossless(original.bytes.data(), original.bytes.size(),
+                                   dir == RotateDirection::Right, turned->bytes) ||
+            !qly::readJpegFacts(turned->bytes.data(), turned->bytes.size(), turned->facts)) {
+            return;
+        }
+        // The turned tables are the transposed ones; the loss is still that of the file read.
+        turned->facts.quality = original.facts.quality;
+        keepJpegOriginal(page, std::move(turned));
+    } catch (const std::bad_alloc&) {
+        // Without memory for the turned file the page is coded from its pixels.
+    }
+}
+
+} // namespace
+
 bool rotatePage(TDynaArray& bilder, int64_t n, RotateDirection dir,
                 const RotateProgress& progress) {
     if (n < 1 || n > int64_t{bilder.count}) {
@@ -314,12 +341,28 @@ bool rotatePage(TDynaArray& bilder, int64_t n, RotateDirection dir,
     };
     report(0);
     dib& page = *reinterpret_cast<dib*>(bilder.poi + static_cast<size_t>(n - 1) * bilder.size);
+    ensurePagePixels(page);
     dib turned{};
     const bool done = rotateDib(turned, page, dir, progress);
     if (done) {
+        const std::shared_ptr<const JpegOriginal> original = jpegOriginalOf(page);
         freedib(page);
         page = turned;
+        if (original != nullptr) {
+            keepTurnedOriginal(page, *original, dir);
+        }
     }
     report(0);
     return done;
+}
+
+bool turnPicture(dib& out, const dib& page, RotateDirection dir, const RotateProgress& progress) {
+    ensurePagePixels(page);
+    if (!rotateDib(out, page, dir, progress)) {
+        return false;
+    }
+    if (const std::shared_ptr<const JpegOriginal> original = jpegOriginalOf(page)) {
+        keepTurnedOriginal(out, *original, dir);
+    }
+    return true;
 }

@@ -27,6 +27,14 @@ bool rotateDib(dib& out, const dib& src, RotateDirection dir, const RotateProgre
 // count, compared in 64 bits): nothing happens, returns false. Sets progress 0 first and 0 at the
 // end (also on failure). On allocation failure the page stays exactly as it was, no message,
 // returns false. On success the old bitmap is released (freedib) and the record replaced. The
-// current record of `bilder` does not change.
+// current record of `bilder` does not change. A page that keeps the JPEG file it was read from
+// (document/JpegOriginals.h) keeps that file turned losslessly (turnJpegLossless) where the turn
+// is exact, else nothing; its pixels are turned as any page's.
 bool rotatePage(TDynaArray& bilder, int64_t n, RotateDirection dir,
                 const RotateProgress& progress = {});
+
+// The picture of `page` turned, as a new picture in `out`, the page left as it is (for a history
+// that keeps the old picture): what rotatePage puts in the page's place, the JPEG file kept as
+// rotatePage keeps it. False (nothing made) without memory.
+bool turnPicture(dib& out, const dib& page, RotateDirection dir,
+                 const RotateProgress& progress = {});

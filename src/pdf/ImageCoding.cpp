@@ -215,6 +215,7 @@ void ImageCodingJob::releasePicture() noexcept {
         freedib(picture_);
     }
     picture_ = dib{};
+    ready_.reset();
 }
 
 void ImageCodingJob::eraseResultFile() noexcept {
@@ -303,6 +304,21 @@ std::shared_ptr<ImageCodingJob>
 ImageCodingPool::codeParked(const std::string& bmpFile, int32_t bits, const ImageCodingParams& p) {
     return submit(std::shared_ptr<ImageCodingJob>(
         new ImageCodingJob(this, ImageCodingJob::Source::Parked, dib{}, bmpFile, bits, p)));
+}
+
+std::shared_ptr<ImageCodingJob>
+ImageCodingPool::passJpeg(std::shared_ptr<const std::vector<uint8_t>> jpeg, int32_t width,
+                          int32_t height, int32_t components, const ImageCodingParams& p) {
+    std::shared_ptr<ImageCodingJob> job(new ImageCodingJob(this, ImageCodingJob::Source::Ready,
+                                                           dib{}, {}, components == 1 ? 8 : 24, p));
+    // Nothing to code: the job is done, and its data wait where they are until taken.
+    job->ready_ = std::move(jpeg);
+    job->result_.kind = CodedImage::Kind::Jpeg;
+    job->result_.width = width;
+    job->result_.height = height;
+    job->result_.components = components;
+    job->state_ = ImageCodingJob::State::Done;
+    return job;
 }
 
 std::shared_ptr<ImageCodingJob> ImageCodingPool::submit(std::shared_ptr<ImageCodingJob> job) {
@@ -423,6 +439,7 @@ CodedImage ImageCodingPool::take(ImageCodingJob& job) {
     CodedImage result = std::move(job.result_);
     const std::string file = std::move(job.resultFile_);
     job.resultFile_.clear();
+    result.file = std::move(job.ready_);
     lock.unlock();
     if (!file.empty()) {
         // The file must still hold exactly what was parked.
@@ -467,6 +484,7 @@ void ImageCodingPool::cancel(ImageCodingJob& job) noexcept {
         job.heldBytes_ = 0;
         job.result_ = CodedImage{};
         job.eraseResultFile();
+        job.ready_.reset();
     }
     job.state_ = ImageCodingJob::State::Cancelled;
 }

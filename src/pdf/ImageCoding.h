@@ -53,6 +53,12 @@ struct CodedImage {
     // False: the image is black and white, in device grey.
     bool indexed = false;
     std::array<std::array<uint8_t, 3>, 2> colours{};
+    // Colour components of JPEG data: 3 for everything coded here; a JPEG file embedded as it is
+    // may have 1 (grey).
+    int32_t components = 3;
+    // A JPEG file embedded as it is: its bytes, shared with whoever keeps the file, in place of
+    // `data` (so a page's file is never copied on its way into the PDF).
+    std::shared_ptr<const std::vector<uint8_t>> file;
 };
 
 // Codes `picture` on the calling thread. 1-bit pictures follow params.jbig2; their colours come
@@ -87,7 +93,7 @@ class ImageCodingJob {
   private:
     friend class ImageCodingPool;
     enum class State : uint8_t { Queued, Running, Done, Taken, Cancelled };
-    enum class Source : uint8_t { Borrowed, Owned, Parked };
+    enum class Source : uint8_t { Borrowed, Owned, Parked, Ready };
     ImageCodingJob(const ImageCodingPool* pool, Source source, const dib& picture,
                    std::string parkedFile, int32_t bits, const ImageCodingParams& params);
     void releasePicture() noexcept;
@@ -97,6 +103,7 @@ class ImageCodingJob {
     Source source_;
     dib picture_;            // Borrowed: the caller's record; Owned: ours until coded
     std::string parkedFile_; // Parked: the bitmap file to read (left in place)
+    std::shared_ptr<const std::vector<uint8_t>> ready_; // Ready: the JPEG file to embed
     int32_t bits_;
     ImageCodingParams params_;
     State state_ = State::Queued;
@@ -131,6 +138,14 @@ class ImageCodingPool {
     // when the file cannot be read or does not hold a picture of `bits` bits per pixel.
     std::shared_ptr<ImageCodingJob> codeParked(const std::string& bmpFile, int32_t bits,
                                                const ImageCodingParams& p);
+    // A JPEG file to be embedded as it is (DCTDecode), with nothing to code: `jpeg` is a complete
+    // sequential or progressive JPEG file of width x height pixels with `components` (1 or 3)
+    // components of 8 bits whose colours DCTDecode shows as they are (see jpegShowsAlikeInPdf).
+    // The job is done at once; taking it hands over the bytes (CodedImage::file), which the job
+    // keeps alive until then.
+    std::shared_ptr<ImageCodingJob> passJpeg(std::shared_ptr<const std::vector<uint8_t>> jpeg,
+                                             int32_t width, int32_t height, int32_t components,
+                                             const ImageCodingParams& p);
 
     // Waits until the job is coded (coding it here when no worker has started it) and hands
     // over its result; a job is taken once, later calls give Kind::None.

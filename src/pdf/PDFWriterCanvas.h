@@ -121,7 +121,7 @@ struct TPDFImageEntry {
     // points at nothing; its palette copy is kept). Kept in memory: a private copy of the image
     // (header, palette and pixels) owned by the entry; poi is null when it could not be made.
     dib di;
-    int32_t bits;   // bits per pixel as drawn: 1, 24 or 32
+    int32_t bits;   // bits per pixel as drawn: 1, 24 or 32 (8: a grey JPEG file as it is)
     char* tempname; // zero-terminated UTF-8 name of the parked picture file (heap block), or null
 };
 

@@ -1,7 +1,8 @@
 // TPDFCanvas: placing pictures on the page and writing them as image XObjects (ISO 32000-1,
 // 8.9.5): bilevel pictures as CCITT Group 4 (ITU-T T.6) or JBIG2 (ITU-T T.88), in device grey or,
 // when their two colours are not black and white, in an indexed space of those two colours; all
-// others as JPEG or JPEG 2000 in 8-bit DeviceRGB. The coding itself is ImageCoding's.
+// others as JPEG or JPEG 2000 in 8-bit DeviceRGB, or as the JPEG file they were read from
+// (DeviceRGB or DeviceGray). The coding itself is ImageCoding's.
 #include "pdf/PDFWriterCanvas.h"
 
 #include "document/Dib.h"
@@ -350,13 +351,24 @@ bool TPDFCanvas::WriteImageObject(const qly::CodedImage& c) {
         return true;
     case Kind::Jpeg:
     case Kind::Jpx: {
-        const std::string colour = " /BitsPerComponent 8 /ColorSpace " +
-                                   std::string(ispdfa ? kCalRgb : "/DeviceRGB") + " /Length ";
+        std::string colour = " /BitsPerComponent 8 /ColorSpace " +
+                             std::string(ispdfa ? kCalRgb : "/DeviceRGB") + " /Length ";
+        if (c.components == 1) {
+            // A grey JPEG file embedded as it is. For PDF/A the calibrated grey with the white
+            // point and gamma of the CalRGB above, which is what that space gives for equal red,
+            // green and blue (the matrix's middle column sums to 1).
+            colour = ispdfa ? " /BitsPerComponent 8 /ColorSpace [ /CalGray<< /WhitePoint "
+                              "[0.9505 1.0000 1.0890]/Gamma 1.8000>>] /Length "
+                            : " /BitsPerComponent 8 /ColorSpace /DeviceGray /Length ";
+        } else if (c.components != 3) {
+            return false;
+        }
+        const std::vector<uint8_t>& data = c.file != nullptr ? *c.file : c.data;
         BeginObject();
         WriteStreamObject(
-            "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(c.data.size())) +
+            "<< /Type /XObject /Subtype /Image " + size + colour + num(int64_t(data.size())) +
                 (c.kind == Kind::Jpx ? " /Filter /JPXDecode >>" : " /Filter /DCTDecode >>"),
-            c.data, false);
+            data, false);
         return true;
     }
     case Kind::None:

@@ -136,8 +136,9 @@ int main(int argc, char** argv) {
     const long deleted = rssAnonKb();
     doc.undo();
     const long undone = rssAnonKb();
-    std::printf("| RssAnon MB | with %d pages | 100 deleted | deletion undone |\n|---|---:|---:|---:|\n",
-                pages);
+    std::printf(
+        "| RssAnon MB | with %d pages | 100 deleted | deletion undone |\n|---|---:|---:|---:|\n",
+        pages);
     std::printf("| | %.1f | %.1f | %.1f |\n", before / 1024.0, deleted / 1024.0, undone / 1024.0);
     return 0;
 }

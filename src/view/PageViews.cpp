@@ -18,18 +18,9 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <atomic>
 #include <unordered_set>
 
 #include <unistd.h>
-
-uint64_t pageIdentity(dib& page) {
-    static std::atomic<uint64_t> next{0};
-    if (page.NOTUSEDINFIXEDMEMlp == 0) {
-        page.NOTUSEDINFIXEDMEMlp = static_cast<uintptr_t>(++next);
-    }
-    return page.NOTUSEDINFIXEDMEMlp;
-}
 
 namespace {
 

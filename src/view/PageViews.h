@@ -4,6 +4,7 @@
 // the page records; what they show is taken from the window at each paint through a small state
 // callback, so the views hold no copy of the pages.
 
+#include "document/PageIdentity.h"
 #include "export/PageLayout.h"
 
 #include <QImage>
@@ -17,11 +18,6 @@
 
 class TDynaArray;
 struct dib;
-
-// A page's identity for caches: kept in the record's spare field, given on first use. It moves
-// with the record (moving and interleaving keep it) and is new for every new picture (an added,
-// rotated, scanned or loaded page), so nothing cached outlives the picture it was made from.
-uint64_t pageIdentity(dib& page);
 
 // What the page view shows.
 struct PageViewState {

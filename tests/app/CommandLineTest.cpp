@@ -1,6 +1,9 @@
 // End-to-end tests of the command-line conversion through the real executable, without a display
 // and with a private settings folder.
 #include "common/TestDib.h"
+#include "document/Dib.h"
+#include "document/DocumentFile.h"
+#include "document/DynaArray.h"
 #include "pdf/PdfTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +83,50 @@ TEST_F(CommandLine, ConvertsPicturesOfEveryKindIntoOnePdfAndKeepsTheSettings) {
     }
     // Nothing is left in the temporary folder.
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "tmp"));
+}
+
+// Without a display, JPEG files that go into the PDF as they are are only checked, not decoded;
+// the PDF holds the files, and a document written instead holds their decoded pixels.
+TEST_F(CommandLine, JpegFilesGoIntoThePdfAsTheyAreAndIntoADocumentAsPixels) {
+    std::ofstream(dir_.path() / "config" / "quillory.ini")
+        << "[TMainForm]\nJPEG2000_Checked=False\nJpegEd_Value=75\n";
+    qlytest::OwnedDib src;
+    qlytest::makeSmooth(src, 120, 90);
+    std::vector<uint8_t> a, b;
+    ASSERT_TRUE(SaveDibToMemory(*src, DIB_JPG, a)); // quality 75
+    SetJPEGQual(90);
+    ASSERT_TRUE(SaveDibToMemory(*src, DIB_JPG, b));
+    SetJPEGQual(75);
+    pdftest::writeFile(dir_.file("a.jpg"), std::string(a.begin(), a.end()));
+    pdftest::writeFile(dir_.file("b.jpg"), std::string(b.begin(), b.end()));
+    const std::string inputs = "'" + dir_.file("a.jpg") + "' '" + dir_.file("b.jpg") + "' ";
+    const std::string pdf = dir_.file("out.pdf");
+    CommandResult r = quillory(inputs + "'" + pdf + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const pdftest::ParsedPdf p = pdftest::parseAndCheck(pdf);
+    std::vector<std::string> streams;
+    for (int n = 1; n < p.size; ++n) {
+        if (p.object(n).find("/Subtype /Image") != std::string::npos) {
+            streams.push_back(p.streamData(n));
+        }
+    }
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_TRUE(streams[0] == std::string(a.begin(), a.end())); // quality 75 at 75: as it is
+    EXPECT_TRUE(streams[1] != std::string(b.begin(), b.end())); // quality 90: coded at 75
+    EXPECT_LT(streams[1].size(), b.size());
+    // The same pages written as a document: the pixels of the first are those of the file.
+    const std::string qly = dir_.file("out.qly");
+    r = quillory(inputs + "'" + qly + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    void* current = nullptr;
+    TDynaArray pages(sizeof(dib), &current);
+    DocumentLayout layout;
+    ASSERT_EQ(readDocument(qly, pages, layout), DocumentStatus::Ok);
+    ASSERT_EQ(pages.count, 2u);
+    qlytest::OwnedDib fromFile;
+    OpenDibFromMemory(*fromFile, a.data(), a.size(), DIB_AUTO);
+    EXPECT_EQ(qlytest::pixelDifferences(*static_cast<dib*>(pages.GetObject(0)), *fromFile), 0);
+    releaseAllPages(pages);
 }
 
 TEST_F(CommandLine, KeptSettingsApplyToTheNextConversion) {

@@ -4,6 +4,7 @@
 #include "pdf/PDFWriterCanvas.h"
 
 #include "PdfTestUtil.h"
+#include "common/JpegSamples.h"
 #include "document/Dib.h"
 #include "platform/GrafikRW3.h"
 
@@ -405,6 +406,70 @@ TEST_F(PdfImages, GreyPictureIsStillThreeComponentRgb) {
     EXPECT_NE(p.object(8).find("/BitsPerComponent 8 /ColorSpace /DeviceRGB /Length "),
               std::string::npos);
     EXPECT_EQ(p.bytes.find("/DeviceGray"), std::string::npos);
+}
+
+// A JPEG file placed as it is shows in poppler, mupdf and ghostscript exactly as libjpeg-turbo
+// decodes it (all three use the system's libjpeg-turbo with its default inverse DCT and chroma
+// upsampling), for every kind of file that is taken as it is, and its stream is the file.
+TEST_F(PdfImages, JpegFilesPlacedAsTheyAreRenderAsLibjpegDecodesThemInEveryReader) {
+    struct Case {
+        const char* options;
+        bool grey;
+    };
+    const Case cases[] = {
+        {"-quality 70", false},             // 4:2:0, the usual photo
+        {"-quality 70 -sample 2x1", false}, // 4:2:2
+        {"-quality 90 -sample 1x1 -progressive", false},
+        {"-quality 60 -rgb", false},       // RGB through an Adobe marker
+        {"-quality 70 -restart 1", false}, // restart markers
+        {"-quality 75 -grayscale", true},
+        {"-quality 50 -grayscale -progressive", true},
+    };
+    OwnedDib src;
+    qlytest::makeSmooth(src, 61, 45); // partial blocks at the right and bottom edges
+    for (bool pdfa : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.options) + (pdfa ? ", PDF/A" : ""));
+            const std::vector<uint8_t> jpeg = qlytest::cjpegFile(dir_, *src, c.options, "page");
+            const std::string name = out("passed.pdf");
+            {
+                TPDFCanvas pdf;
+                pdf.ispdfa = pdfa;
+                pdf.PageWidth = 62;
+                pdf.PageHeight = 46;
+                ASSERT_TRUE(pdf.BeginDoc(name));
+                auto bytes = std::make_shared<const std::vector<uint8_t>>(jpeg);
+                pdf.DrawCodedImage(
+                    0, 1, 62, 46,
+                    pdf.codingPool().passJpeg(bytes, 61, 45, c.grey ? 1 : 3, pdf.codingParams()));
+                pdf.EndDoc();
+                EXPECT_EQ(pdf.placeholders(), 0);
+            }
+            const ParsedPdf p = parseAndCheck(name);
+            int image = 0;
+            for (int n = 1; n < int(p.offsets.size()) && image == 0; ++n) {
+                image = p.object(n).find("/Subtype /Image") != std::string::npos ? n : 0;
+            }
+            ASSERT_GT(image, 0);
+            const std::string dict = p.object(image);
+            EXPECT_NE(dict.find("/Width 61 /Height 45 /BitsPerComponent 8 /ColorSpace "),
+                      std::string::npos);
+            const char* space = c.grey ? (pdfa ? "[ /CalGray" : "/DeviceGray")
+                                       : (pdfa ? "[ /CalRGB" : "/DeviceRGB");
+            EXPECT_NE(dict.find(std::string("/ColorSpace ") + space), std::string::npos) << dict;
+            EXPECT_NE(dict.find("/Filter /DCTDecode"), std::string::npos);
+            EXPECT_TRUE(p.streamData(image) == std::string(jpeg.begin(), jpeg.end()));
+            if (pdfa) {
+                continue; // calibrated colours are converted by each reader in its own way
+            }
+            const qlytest::NetpbmPicture decoded = qlytest::djpegPicture(dir_, jpeg);
+            for (const char* renderer : {"poppler", "mupdf", "ghostscript"}) {
+                const qlytest::NetpbmPicture shown =
+                    qlytest::renderedPage(dir_, name, renderer, c.grey);
+                EXPECT_EQ(qlytest::largestSampleDifference(shown, decoded), 0) << renderer;
+            }
+        }
+    }
 }
 
 TEST_F(PdfImages, SixteenBitAndEmptyPicturesAreNotDrawn) {

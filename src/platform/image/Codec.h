@@ -133,6 +133,14 @@ void writeBmpRle(const dib& in, std::vector<uint8_t>& out);
 
 bool sniffJpeg(const uint8_t* data, size_t size);
 void readJpeg(const uint8_t* data, size_t size, DibHolder& out);
+// readJpeg, telling in `clean` whether libjpeg decoded the file without a warning. With `pixels`
+// false the file is decoded at an eighth of its size only (every check, no pixels) and `out` is a
+// bitmap of the picture's size, depth and resolution with zero pixels (CMYK files, whose 24-bit
+// pixels are made from a decoding, are always decoded in full).
+void readJpegChecked(const uint8_t* data, size_t size, DibHolder& out, bool pixels, bool& clean);
+// Decodes a grey or colour JPEG into a bitmap of its size and depth; false when it does not fit,
+// cannot be decoded or decodes with a warning.
+bool decodeJpegInto(const dib& picture, const uint8_t* data, size_t size);
 void writeJpeg(const dib& in, std::vector<uint8_t>& out);
 void writeJpegRows(const DibRowFeed& rows, int32_t quality, std::vector<uint8_t>& out);
 

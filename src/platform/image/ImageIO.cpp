@@ -1,6 +1,7 @@
 // Front end of the image library: format table, detection, file access and quality settings.
 #include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
+#include "platform/JpegFile.h"
 #include "platform/image/Codec.h"
 
 #include <algorithm>
@@ -149,6 +150,74 @@ void OpenDib(dib& out, const std::string& fileName, int32_t format, void* /*wnd*
 
 void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format) {
     decode(out, data, size, format);
+}
+
+namespace {
+
+// OpenDibKeepingJpeg over the bytes of a file; `keep` hands them over when they are kept.
+template <class Keep>
+void decodeKeepingJpeg(dib& out, const uint8_t* data, size_t size, qly::JpegFacts& facts,
+                       const std::function<bool(const qly::JpegFacts&)>& pixelsLater, Keep keep) {
+    if (!sniffJpeg(data, size) || !qly::readJpegFacts(data, size, facts)) {
+        decode(out, data, size, DIB_AUTO);
+        return;
+    }
+    const bool later = pixelsLater && pixelsLater(facts);
+    out = dib{};
+    try {
+        bool clean = true;
+        {
+            DibHolder holder;
+            readJpegChecked(data, size, holder, !later, clean);
+            if (!later || clean) {
+                out = holder.release();
+            }
+        }
+        if (clean) {
+            keep();
+        } else if (later) {
+            // The file is not kept, so its pixels are needed now.
+            decode(out, data, size, DIB_AUTO);
+        }
+    } catch (const DibError& e) {
+        out = dib{};
+        SetDibErrorText(out, e.reason);
+    } catch (const std::bad_alloc&) {
+        out = dib{};
+        SetDibErrorText(out, kErrNoMemory);
+    }
+}
+
+} // namespace
+
+void qly::OpenDibKeepingJpeg(dib& out, const std::string& fileName, std::vector<uint8_t>& jpeg,
+                             qly::JpegFacts& facts,
+                             const std::function<bool(const qly::JpegFacts&)>& pixelsLater) {
+    out = dib{};
+    jpeg.clear();
+    std::vector<uint8_t> data;
+    try {
+        data = readWholeFile(fileName);
+    } catch (const DibError& e) {
+        SetDibErrorText(out, e.reason);
+        return;
+    } catch (const std::bad_alloc&) {
+        SetDibErrorText(out, kErrNoMemory);
+        return;
+    }
+    decodeKeepingJpeg(out, data.data(), data.size(), facts, pixelsLater,
+                      [&] { jpeg = std::move(data); });
+}
+
+void qly::OpenDibKeepingJpegFromMemory(
+    dib& out, const uint8_t* data, size_t size, std::vector<uint8_t>& jpeg, qly::JpegFacts& facts,
+    const std::function<bool(const qly::JpegFacts&)>& pixelsLater) {
+    jpeg.clear();
+    decodeKeepingJpeg(out, data, size, facts, pixelsLater, [&] { jpeg.assign(data, data + size); });
+}
+
+bool qly::decodeJpegPixels(const dib& picture, const uint8_t* data, size_t size) {
+    return decodeJpegInto(picture, data, size);
 }
 
 int32_t DibFileFormat(const std::string& fileName) {
