@@ -4,18 +4,19 @@
 # Where the pages' pixels live: the anonymous memory (RssAnon), the file pages (RssFile) and the
 # shared memory (RssShmem) of quillory, sampled every 50 ms from /proc/PID/status, for
 #   - command-line conversions of 50, 150 and 300 colour A4 pages at 300 dpi (the corpus's 20
-#     colour PNGs over and over) with JPEG, and of 50 and 150 pages with JPEG 2000;
+#     colour PNGs over and over) with JPEG, and of 50 and 150 pages with JPEG 2000, beside
+#     GraphicsMagick's and, when BEFORE names the executable of an earlier version, its own;
 #   - the window holding 300 such pages (started under Xvfb with the pictures as arguments, as a
-#     file manager's "open with" does), read once the pages are all in;
-# each with the page store (pages in files of the session folder) and without it (the pages in
-# the heap, as when the state folder cannot be made: XDG_STATE_HOME names a file), and
-# GraphicsMagick's peak for the same conversions. Then adding 100 pages and exporting them, the
-# page store against the heap, in PAIRS pairs run one after the other; the median of the pairs'
-# ratios is printed (heap time / store time: at least 0.9 means no slower).
+#     file manager's "open with" does), read once the pages are all in, with the page store
+#     (pages in files of the session folder) and without it (the pages in the heap, as when the
+#     state folder cannot be made: XDG_STATE_HOME names a file);
+# then the window adding 100 pages and exporting them (a conversion with a display), page store
+# against heap in PAIRS pairs run one after the other; the median of the pairs' ratios is printed
+# (heap time / store time: at least 0.9 means no slower).
 #
 # Needs the corpus (bench/make_corpus.sh builds it), Xvfb, GraphicsMagick, bc and several GB of
-# free disk under TMPDIR for the session folders. quillory is taken from build/release unless
-# QUILLORY names another executable.
+# free disk for the session folders. quillory is taken from build/release unless QUILLORY names
+# another executable.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,6 +24,7 @@ corpus=${1:?usage: bench/page_memory.sh CORPUS [OUTDIR] [PAIRS]}
 out=${2:-$(mktemp -d)}
 pairs=${3:-3}
 quillory=${QUILLORY:-$here/../build/release/quillory}
+before=${BEFORE:-}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
@@ -78,31 +80,35 @@ sample() {
   echo "$((anon / 1024)) $((file / 1024)) $((shm / 1024)) $(echo "$end - $start" | bc)"
 }
 
-convert_run() { # store|heap COUNT
+convert_run() { # EXECUTABLE COUNT
   local list
   mapfile -t list < <(pages "$2")
-  XDG_CONFIG_HOME="$out/config" XDG_STATE_HOME=$(state "$1") QT_QPA_PLATFORM=offscreen \
-    sample env -u DISPLAY -u WAYLAND_DISPLAY "$quillory" "${list[@]}" "$out/out.pdf"
+  XDG_CONFIG_HOME="$out/config" XDG_STATE_HOME=$(state store) QT_QPA_PLATFORM=offscreen \
+    sample env -u DISPLAY -u WAYLAND_DISPLAY "$1" "${list[@]}" "$out/out.pdf"
 }
 
 echo "| run | pages | RssAnon MB | RssFile MB | RssShmem MB | wall s |"
 echo "|---|---|---|---|---|---|"
 settings False
 for n in 50 150 300; do
-  for mode in store heap; do
-    read -r a f s t < <(convert_run $mode $n)
-    echo "| conversion, JPEG, $mode | $n | $a | $f | $s | $t |"
-  done
+  read -r a f s t < <(convert_run "$quillory" $n)
+  echo "| conversion, JPEG | $n | $a | $f | $s | $t |"
+  if [ -n "$before" ]; then
+    read -r a f s t < <(convert_run "$before" $n)
+    echo "| conversion, JPEG, earlier version | $n | $a | $f | $s | $t |"
+  fi
   mapfile -t list < <(pages $n)
   read -r a f s t < <(sample gm convert "${list[@]}" -compress JPEG -quality 75 "$out/gm.pdf")
   echo "| conversion, JPEG, GraphicsMagick | $n | $a | $f | $s | $t |"
 done
 settings True
 for n in 50 150; do
-  for mode in store heap; do
-    read -r a f s t < <(convert_run $mode $n)
-    echo "| conversion, JPEG 2000, $mode | $n | $a | $f | $s | $t |"
-  done
+  read -r a f s t < <(convert_run "$quillory" $n)
+  echo "| conversion, JPEG 2000 | $n | $a | $f | $s | $t |"
+  if [ -n "$before" ]; then
+    read -r a f s t < <(convert_run "$before" $n)
+    echo "| conversion, JPEG 2000, earlier version | $n | $a | $f | $s | $t |"
+  fi
 done
 
 # The window with 300 pages: done once the journal names them all (page store), or once the
@@ -130,15 +136,21 @@ for mode in store heap; do
 done
 unset STOP_WHEN
 
-# Adding 100 pages and exporting them: the page store against the heap, pair by pair.
+# The window adding 100 pages and exporting them: page store against heap, pair by pair.
+window_run() { # store|heap
+  local list
+  mapfile -t list < <(pages 100)
+  XDG_CONFIG_HOME="$out/config" XDG_STATE_HOME=$(state "$1") \
+    sample env DISPLAY="$display" "$quillory" "${list[@]}" "$out/window.pdf"
+}
 ratios=()
 for ((p = 0; p < pairs; p++)); do
-  read -r _ _ _ ts < <(convert_run store 100)
-  read -r _ _ _ th < <(convert_run heap 100)
+  read -r _ _ _ ts < <(window_run store)
+  read -r _ _ _ th < <(window_run heap)
   ratios+=("$(echo "scale=3; $th / $ts" | bc)")
   echo "pair $((p + 1)): store $ts s, heap $th s" >&2
 done
 median=$(printf '%s\n' "${ratios[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 echo
-echo "100 pages added and exported, heap time / page store time, median of $pairs pairs: $median"
+echo "window, 100 pages added and exported, heap time / page store time, median of $pairs pairs: $median"
 rm -rf "$out/state"

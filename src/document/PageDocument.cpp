@@ -486,17 +486,23 @@ bool PageDocument::movePages(const std::vector<uint32_t>& indices, uint32_t befo
         std::find(selected.begin(), selected.end(), state_.current) != selected.end()
             ? state_.current
             : selected.front();
-    const size_t size = bilder_.size;
-    std::vector<uint8_t> reordered(size_t{n} * size);
-    for (uint32_t k = 0; k < n; ++k) {
-        std::memcpy(reordered.data() + size_t{k} * size, bilder_.poi + size_t{order[k]} * size,
-                    size);
-    }
-    std::memcpy(bilder_.poi, reordered.data(), reordered.size());
-    bilder_.aobj = nullptr;
-    bilder_.aobjnr = -1;
+    reorder(order);
     commit(name, {PageChange::Kind::Moved, 0, n}, std::move(selected), current);
     return true;
+}
+
+void PageDocument::reorder(const std::vector<uint32_t>& order) {
+    // Records move as bytes; the pictures stay where they are.
+    const size_t size = bilder_.size;
+    std::vector<uint8_t> reordered(order.size() * size);
+    for (size_t k = 0; k < order.size(); ++k) {
+        std::memcpy(reordered.data() + k * size, bilder_.poi + size_t{order[k]} * size, size);
+    }
+    if (!reordered.empty()) {
+        std::memcpy(bilder_.poi, reordered.data(), reordered.size());
+    }
+    bilder_.aobj = nullptr;
+    bilder_.aobjnr = -1;
 }
 
 bool PageDocument::moveForward(int32_t& adib) {
@@ -523,19 +529,7 @@ bool PageDocument::interleave(int64_t firstBackSide, InterleaveStyle style) {
             return false;
         }
     } else {
-        const uint32_t n = bilder_.count;
-        const std::vector<uint32_t> order = interleaveOrder(n, firstBackSide - 1, style);
-        const size_t size = bilder_.size;
-        std::vector<uint8_t> reordered(size_t{n} * size);
-        for (uint32_t k = 0; k < n; ++k) {
-            std::memcpy(reordered.data() + size_t{k} * size, bilder_.poi + size_t{order[k]} * size,
-                        size);
-        }
-        if (n > 0) {
-            std::memcpy(bilder_.poi, reordered.data(), reordered.size());
-        }
-        bilder_.aobj = nullptr;
-        bilder_.aobjnr = -1;
+        reorder(interleaveOrder(bilder_.count, firstBackSide - 1, style));
     }
     commit("Verschränken", {PageChange::Kind::Moved, 0, bilder_.count}, state_.selected,
            state_.current);

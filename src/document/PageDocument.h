@@ -162,6 +162,8 @@ class PageDocument {
     void releaseUnreferenced();
     void notify(const PageChange& change);
     void dropPageRecords(); // the array forgets its records without releasing pictures
+    // The records in the order of the old indices `order` (a permutation of all of them).
+    void reorder(const std::vector<uint32_t>& order);
     PageRef refAt(uint32_t index) const;
 
     TDynaArray& bilder_;
