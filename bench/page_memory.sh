@@ -34,10 +34,13 @@ out=$(cd "$out" && pwd)
 }
 [ -x "$quillory" ] || { echo "no quillory at $quillory (run make build)" >&2; exit 1; }
 
-settings() { # JPEG2000_Checked value
+settings() { # JPEG2000_Checked value; each executable reads the file named after it
   mkdir -p "$out/config"
-  printf '[TMainForm]\nJPEG2000_Checked=%s\nJpegEd_Value=75\nJpeg2000ED_Value=1\n' "$1" \
-    > "$out/config/$(basename "$quillory").ini"
+  local exe
+  for exe in "$quillory" ${before:+"$before"}; do
+    printf '[TMainForm]\nJPEG2000_Checked=%s\nJpegEd_Value=75\nJpeg2000ED_Value=1\n' "$1" \
+      > "$out/config/$(basename "$exe").ini"
+  done
 }
 pages() { # COUNT: the colour pages over and over
   local n=$1 i

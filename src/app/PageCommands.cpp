@@ -192,7 +192,7 @@ bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {
                                                 : ViewKey::Right;
         const int32_t from = extendEnd_ >= 1 ? extendEnd_ : adib;
         const int32_t next =
-            selectionAfterKey(k, from, PaintBox2->width() / kCellWidth, bilder.count);
+            selectionAfterKey(k, from, PaintBox2->width() / sortCell().width, bilder.count);
         if (next >= 1 && uint32_t(next) <= count) {
             pages_->click(uint32_t(next - 1), false, true);
             extendEnd_ = next;

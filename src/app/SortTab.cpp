@@ -66,6 +66,7 @@ QWidget* TMainForm::buildSortTab() {
         s.selected = [this](uint32_t i) { return pages_->isSelected(i); };
         s.marked = [this](uint32_t i) { return pages_->isMarked(i); };
         s.selectionSize = static_cast<uint32_t>(pages_->selection().size());
+        s.cell = sortCell();
         s.viewWidth = ScrollBox2->viewport()->width();
         s.scrollPos = ScrollBox2->verticalScrollBar()->value();
         s.clientHeight = ScrollBox2->viewport()->height();
@@ -78,7 +79,8 @@ QWidget* TMainForm::buildSortTab() {
     PaintBox2->onDoubleClick = [this] { PaintBox2DblClick(); };
     PaintBox2->onModifiedPress = [this](int32_t x, int32_t y, bool ctrl, bool shift) {
         KeyEdit->setFocus();
-        const int64_t i = cellAt(x, y, gridColumns(PaintBox2->width()), bilder.count);
+        const int64_t i =
+            cellAt(x, y, gridColumns(PaintBox2->width(), sortCell()), bilder.count, sortCell());
         if (i < 0) {
             return;
         }

@@ -27,7 +27,8 @@ void TMainForm::adibchanged() {}
 
 void TMainForm::PaintBox2MouseDown(int32_t x, int32_t y) {
     KeyEdit->setFocus();
-    const int64_t i = cellAt(x, y, gridColumns(PaintBox2->width()), bilder.count);
+    const int64_t i =
+        cellAt(x, y, gridColumns(PaintBox2->width(), sortCell()), bilder.count, sortCell());
     if (i < 0) {
         return;
     }
@@ -67,7 +68,8 @@ void TMainForm::KeyEditKeyDown(int key) {
     default:
         return;
     }
-    const int32_t next = selectionAfterKey(k, adib, PaintBox2->width() / kCellWidth, bilder.count);
+    const int32_t next =
+        selectionAfterKey(k, adib, PaintBox2->width() / sortCell().width, bilder.count);
     if (next != adib) {
         adib = next;
         adibchanged();
@@ -82,8 +84,8 @@ void TMainForm::KeyEditKeyDown(int key) {
 
 void TMainForm::ScrollImageInView() {
     QScrollBar* bar = ScrollBox2->verticalScrollBar();
-    bar->setValue(scrollForSelection(adib, gridColumns(PaintBox2->width()), bar->value(),
-                                     ScrollBox2->viewport()->height()));
+    bar->setValue(scrollForSelection(adib, gridColumns(PaintBox2->width(), sortCell()),
+                                     bar->value(), ScrollBox2->viewport()->height(), sortCell()));
 }
 
 void TMainForm::FormMouseWheel(int notches) {
@@ -104,6 +106,18 @@ void TMainForm::wheelEvent(QWheelEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && watched == ScrollBox2->viewport() &&
+        static_cast<QWheelEvent*>(event)->modifiers().testFlag(Qt::ControlModifier)) {
+        // Ctrl+wheel makes the thumbnails larger or smaller, so hundreds of pages fit.
+        const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / 120;
+        const int32_t size = std::clamp(thumbSize_ + notches * 20, 40, 400);
+        if (size != thumbSize_) {
+            thumbSize_ = size;
+            PaintBox2Paint();
+            ScrollImageInView();
+        }
+        return true;
+    }
     if (event->type() == QEvent::Wheel &&
         (watched == ScrollBox1->viewport() || watched == ScrollBox2->viewport())) {
         wheelEvent(static_cast<QWheelEvent*>(event));
@@ -125,4 +139,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+GridCell TMainForm::sortCell() const {
+    return gridCell(thumbSize_);
 }

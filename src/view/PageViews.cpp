@@ -127,7 +127,7 @@ void TSortView::describeSelection(const SortViewState& s) {
 bool TSortView::fitSize(const SortViewState& s) {
     const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
     const int32_t h = static_cast<int32_t>(
-        std::min<int64_t>(gridHeight(count, gridColumns(s.viewWidth)), 16'000'000));
+        std::min<int64_t>(gridHeight(count, gridColumns(s.viewWidth, s.cell), s.cell), 16'000'000));
     if (width() == s.viewWidth && height() == h) {
         return true;
     }
@@ -180,15 +180,15 @@ void TSortView::paintEvent(QPaintEvent*) {
     const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
     const bool selectionInside = int64_t{s.adib} <= int64_t{count};
     QPainter p(this);
-    const int32_t cols = gridColumns(s.viewWidth);
+    const GridCell& c = s.cell;
+    const int32_t cols = gridColumns(s.viewWidth, c);
     const QColor white(255, 255, 255);
     const QColor grey(128, 128, 128);
     const int64_t rows = (int64_t{count} + cols - 1) / cols;
-    const int64_t firstRow =
-        std::max<int64_t>(0, (int64_t{s.scrollPos} - kCellHeight) / kCellHeight);
+    const int64_t firstRow = std::max<int64_t>(0, (int64_t{s.scrollPos} - c.height) / c.height);
     for (int64_t row = firstRow; row < rows; ++row) {
-        if (!rowVisible(row, s.scrollPos, s.clientHeight)) {
-            if (row * kCellHeight > int64_t{s.scrollPos} + s.clientHeight) {
+        if (!rowVisible(row, s.scrollPos, s.clientHeight, c)) {
+            if (row * c.height > int64_t{s.scrollPos} + s.clientHeight) {
                 break;
             }
             continue;
@@ -201,15 +201,18 @@ void TSortView::paintEvent(QPaintEvent*) {
             dib& page = record(*s.pages, static_cast<uint32_t>(i));
             const int32_t W = dibwidth(page);
             const int32_t H = dibheight(page);
-            const ThumbGeometry t = W > 0 && H > 0 ? thumbGeometry(W, H) : ThumbGeometry{};
-            const int32_t x0 = col * kCellWidth;
-            const int32_t y0 = static_cast<int32_t>(row * kCellHeight);
+            const ThumbGeometry t = W > 0 && H > 0 ? thumbGeometry(W, H, c) : ThumbGeometry{};
+            const int32_t x0 = col * c.width;
+            const int32_t y0 = static_cast<int32_t>(row * c.height);
             // The frame: light at the top and left, dark at the right and bottom; each line
             // stops one pixel short of its end point, as lines are drawn.
-            fill(p, x0 + 2, y0 + 2, x0 + 88, y0 + 3, white);
-            fill(p, x0 + 88, y0 + 2, x0 + 89, y0 + 108, grey);
-            fill(p, x0 + 3, y0 + 108, x0 + 89, y0 + 109, grey);
-            fill(p, x0 + 2, y0 + 3, x0 + 3, y0 + 109, white);
+            // (x1, y1: the cell's last pixel column and row, 89 and 109 at the normal size)
+            const int32_t x1 = x0 + c.width - 1;
+            const int32_t y1 = y0 + c.height - 1;
+            fill(p, x0 + 2, y0 + 2, x1 - 1, y0 + 3, white);
+            fill(p, x1 - 1, y0 + 2, x1, y1 - 1, grey);
+            fill(p, x0 + 3, y1 - 1, x1, y1, grey);
+            fill(p, x0 + 2, y0 + 3, x0 + 3, y1, white);
             // The current page in the spec's blue, the rest of the selection in the desktop's
             // selection colour, marked pages (blank ones found, say) in red.
             const bool marked = s.marked && s.marked(static_cast<uint32_t>(i));
@@ -218,10 +221,10 @@ void TSortView::paintEvent(QPaintEvent*) {
                                     ? palette().color(QPalette::Highlight)
                                 : marked ? QColor(220, 40, 40)
                                          : QColor(192, 192, 192);
-            fill(p, x0 + 3, y0 + 3, x0 + 5 + t.ox, y0 + 107, back);
-            fill(p, x0 + 3, y0 + 3, x0 + 87, y0 + 5 + t.oy, back);
-            fill(p, x0 + 3, y0 + 5 + t.oy + t.th, x0 + 87, y0 + 107, back);
-            fill(p, x0 + 5 + t.ox + t.tw, y0 + 3, x0 + 87, y0 + 107, back);
+            fill(p, x0 + 3, y0 + 3, x0 + 5 + t.ox, y1 - 2, back);
+            fill(p, x0 + 3, y0 + 3, x1 - 2, y0 + 5 + t.oy, back);
+            fill(p, x0 + 3, y0 + 5 + t.oy + t.th, x1 - 2, y1 - 2, back);
+            fill(p, x0 + 5 + t.ox + t.tw, y0 + 3, x1 - 2, y1 - 2, back);
             // Pictures are drawn whether or not the selection lies within the pages, so the
             // thumbnails stay when the selected last page has been deleted.
             if (t.tw > 0 && t.th > 0) {
@@ -235,9 +238,9 @@ void TSortView::paintEvent(QPaintEvent*) {
         const int32_t col = static_cast<int32_t>(k % cols);
         const int64_t row = k / cols;
         const bool endOfRow = col == 0 && k > 0 && k == int64_t{count};
-        const int32_t x = endOfRow ? cols * kCellWidth - 3 : std::max(col * kCellWidth - 2, 0);
-        const int64_t y = (endOfRow ? row - 1 : row) * kCellHeight;
-        p.fillRect(QRect(x, static_cast<int32_t>(y) + 2, 4, kCellHeight - 4), QColor(255, 128, 0));
+        const int32_t x = endOfRow ? cols * c.width - 3 : std::max(col * c.width - 2, 0);
+        const int64_t y = (endOfRow ? row - 1 : row) * c.height;
+        p.fillRect(QRect(x, static_cast<int32_t>(y) + 2, 4, c.height - 4), QColor(255, 128, 0));
     }
     if (s.pages != nullptr) {
         forgetGone(*s.pages);
@@ -264,7 +267,7 @@ void TSortView::mousePressEvent(QMouseEvent* event) {
     // dragged as a whole; released without a drag, it selects that page alone.
     const SortViewState s = state_();
     const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
-    const int64_t i = cellAt(at.x(), at.y(), gridColumns(width()), count);
+    const int64_t i = cellAt(at.x(), at.y(), gridColumns(width(), s.cell), count, s.cell);
     if (pressed_ && i >= 0 && s.selectionSize > 1 && s.selected &&
         s.selected(static_cast<uint32_t>(i))) {
         pendingClick_ = true;
@@ -293,7 +296,7 @@ void TSortView::mouseMoveEvent(QMouseEvent* event) {
     pendingClick_ = false;
     const SortViewState s = state_();
     const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
-    if (cellAt(pressAt_.x(), pressAt_.y(), gridColumns(width()), count) < 0) {
+    if (cellAt(pressAt_.x(), pressAt_.y(), gridColumns(width(), s.cell), count, s.cell) < 0) {
         return;
     }
     auto* drag = new QDrag(this);
@@ -306,10 +309,10 @@ void TSortView::mouseMoveEvent(QMouseEvent* event) {
 uint32_t TSortView::insertionAt(QPoint at) const {
     const SortViewState s = state_();
     const uint32_t count = s.pages != nullptr ? s.pages->count : 0;
-    const int32_t cols = gridColumns(width());
-    const int64_t row = std::max(at.y(), 0) / kCellHeight;
-    const int64_t col =
-        std::clamp<int64_t>((std::max(at.x(), 0) + kCellWidth / 2) / kCellWidth, 0, cols);
+    const GridCell& c = s.cell;
+    const int32_t cols = gridColumns(width(), c);
+    const int64_t row = std::max(at.y(), 0) / c.height;
+    const int64_t col = std::clamp<int64_t>((std::max(at.x(), 0) + c.width / 2) / c.width, 0, cols);
     return static_cast<uint32_t>(std::clamp<int64_t>(row * cols + col, 0, count));
 }
 
@@ -331,7 +334,7 @@ void TSortView::scrollNearEdge(QPoint at) {
     }
     QScrollBar* bar = area->verticalScrollBar();
     const int y = at.y() - bar->value();
-    const int band = kCellHeight / 3;
+    const int band = state_().cell.height / 3;
     if (y < band) {
         bar->setValue(bar->value() - band);
     } else if (y > area->viewport()->height() - band) {

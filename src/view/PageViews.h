@@ -6,6 +6,7 @@
 
 #include "document/PageIdentity.h"
 #include "export/PageLayout.h"
+#include "view/ViewGeometry.h"
 
 #include <QImage>
 #include <QWidget>
@@ -54,6 +55,7 @@ struct SortViewState {
     std::function<bool(uint32_t)> selected;
     std::function<bool(uint32_t)> marked;
     uint32_t selectionSize = 0; // how many pages are selected
+    GridCell cell;              // the size of the cells (Ctrl+wheel changes it)
     int32_t viewWidth = 0;      // the client width of the scroll box
     int32_t scrollPos = 0;      // its vertical scroll position
     int32_t clientHeight = 0;

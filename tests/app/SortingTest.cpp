@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -32,14 +33,14 @@ class Sorting : public MainForm {
         form->PageControl1->setCurrentIndex(1);
         QApplication::processEvents();
     }
-    QPoint cell(uint32_t i) {
-        const int cols = gridColumns(form->ScrollBox2->viewport()->width());
-        return QPoint(int(i % uint32_t(cols)) * kCellWidth + kCellWidth / 2,
-                      int(i / uint32_t(cols)) * kCellHeight + kCellHeight / 2);
+    QPoint cell(uint32_t i, const GridCell& c = {}) {
+        const int cols = gridColumns(form->ScrollBox2->viewport()->width(), c);
+        return QPoint(int(i % uint32_t(cols)) * c.width + c.width / 2,
+                      int(i / uint32_t(cols)) * c.height + c.height / 2);
     }
-    void press(uint32_t i, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    void press(uint32_t i, Qt::KeyboardModifiers mods = Qt::NoModifier, const GridCell& c = {}) {
         QApplication::processEvents();
-        const QPointF at(cell(i));
+        const QPointF at(cell(i, c));
         QMouseEvent down(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, mods);
         QApplication::sendEvent(form->PaintBox2, &down);
         QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, mods);
@@ -235,6 +236,29 @@ TEST_F(Sorting, AnEmptyPageOfThePaperSizeGoesBeforeTheCurrentPage) {
     EXPECT_EQ(dibheight(blank), 827);
     EXPECT_EQ(getpixel(blank, 300, 400), 1u);
     EXPECT_EQ(blank.pmi->bmiColors[1].rgbRed, 255);
+}
+
+TEST_F(Sorting, CtrlWheelChangesTheThumbnailSizeAndClicksFollowIt) {
+    addPages({10, 20, 30, 40, 50, 60, 70, 80});
+    const auto wheel = [&](int notches) {
+        const QPointF at(10, 10);
+        QWheelEvent e(at, form->ScrollBox2->viewport()->mapToGlobal(at.toPoint()), QPoint(),
+                      QPoint(0, 120 * notches), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->ScrollBox2->viewport(), &e);
+        QApplication::processEvents();
+    };
+    const int widthBefore = form->PaintBox2->height();
+    wheel(2); // two notches up: boxes of 120 pixels, cells of 130 x 150
+    const GridCell big = gridCell(120);
+    EXPECT_GT(form->PaintBox2->height(), widthBefore);
+    press(5, Qt::NoModifier, big);
+    EXPECT_EQ(form->adib, 6);
+    press(6, Qt::ControlModifier, big);
+    EXPECT_EQ(selected(), (std::vector<uint32_t>{5, 6}));
+    wheel(-20); // never below the smallest size
+    press(7, Qt::NoModifier, gridCell(40));
+    EXPECT_EQ(form->adib, 8);
 }
 
 } // namespace

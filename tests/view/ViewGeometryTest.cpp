@@ -109,4 +109,28 @@ TEST(ViewGeometry, ThumbnailsFitTheBox) {
     EXPECT_TRUE(rowVisible(3, 0, 330));
 }
 
+TEST(SortingGrid, LargerThumbnailsScaleTheCellsAndTheirFrames) {
+    // The normal size is the classic grid; other sizes keep the frame and caption room.
+    const GridCell normal = gridCell(80);
+    EXPECT_EQ(normal.width, kCellWidth);
+    EXPECT_EQ(normal.height, kCellHeight);
+    const GridCell big = gridCell(160);
+    EXPECT_EQ(big.width, 170);
+    EXPECT_EQ(big.height, 190);
+    EXPECT_EQ(gridCell(1).thumb, 40);
+    EXPECT_EQ(gridCell(100000).thumb, 400);
+    EXPECT_EQ(gridColumns(680, big), 4);
+    EXPECT_EQ(gridHeight(8, 4, big), 3 * 190);
+    // The frame's inside reaches from 2 to width - 2 and height - 2, bounds included.
+    EXPECT_EQ(cellAt(170 + 2, 2, 4, 8, big), 1);
+    EXPECT_EQ(cellAt(170 + 168, 188, 4, 8, big), 1);
+    EXPECT_EQ(cellAt(170 + 169, 100, 4, 8, big), -1);
+    EXPECT_EQ(cellAt(10, 190 + 10, 4, 8, big), 4);
+    const ThumbGeometry t = thumbGeometry(300, 100, big);
+    EXPECT_EQ(t.tw, 160);
+    EXPECT_EQ(t.th, 53);
+    EXPECT_EQ(t.oy, 53);
+    EXPECT_EQ(scrollForSelection(5, 4, 0, 100, big), 190 + 188 - 100);
+}
+
 } // namespace
