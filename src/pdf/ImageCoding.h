@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -87,7 +88,7 @@ class ImageCodingJob {
   private:
     friend class ImageCodingPool;
     enum class State : uint8_t { Queued, Running, Done, Taken, Cancelled };
-    enum class Source : uint8_t { Borrowed, Owned, Parked };
+    enum class Source : uint8_t { Borrowed, Owned, Parked, Task };
     ImageCodingJob(const ImageCodingPool* pool, Source source, const dib& picture,
                    std::string parkedFile, int32_t bits, const ImageCodingParams& params);
     void releasePicture() noexcept;
@@ -99,6 +100,8 @@ class ImageCodingJob {
     std::string parkedFile_; // Parked: the bitmap file to read (left in place)
     int32_t bits_;
     ImageCodingParams params_;
+    // Task: the work to run.
+    std::function<void()> task_;
     State state_ = State::Queued;
     CodedImage result_;
     std::string resultFile_; // the coded data parked on disk, when they are there
@@ -131,6 +134,13 @@ class ImageCodingPool {
     // when the file cannot be read or does not hold a picture of `bits` bits per pixel.
     std::shared_ptr<ImageCodingJob> codeParked(const std::string& bmpFile, int32_t bits,
                                                const ImageCodingParams& p);
+
+    // Runs `task` on a worker beside the pictures, in turn with them (with no workers: on the
+    // thread that takes the job): work that goes with the pages being coded, such as recognising
+    // their text. Taking the job waits for the task (or runs it) and gives Kind::None; cancelling
+    // drops a task no worker has started and waits for one that runs. What the task captures is
+    // released once it has run or been dropped. An exception it throws ends it quietly.
+    std::shared_ptr<ImageCodingJob> runTask(std::function<void()> task);
 
     // Waits until the job is coded (coding it here when no worker has started it) and hands
     // over its result; a job is taken once, later calls give Kind::None.
