@@ -40,7 +40,8 @@ bool haveDisplay() {
     return (x != nullptr && x[0] != 0) || (wayland != nullptr && wayland[0] != 0);
 }
 
-int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>& args) {
+int convertWithoutDisplay(int argc, char** argv, const CommandLine& cl) {
+    const std::vector<std::string>& args = cl.files;
     QCoreApplication app(argc, argv);
     qly::Randomize();
     const std::string file = qly::settingsFilePath();
@@ -69,7 +70,10 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
         std::fprintf(stderr, "quillory: %s\n", storeError.c_str());
     }
     model.setStore(store.get());
-    const ConversionResult r = runConversion(bilder, args, settings.exportSettings, {}, &model);
+    // The command line's choices hold for this run only; the kept settings stay as they were.
+    ExportSettings exportSettings = settings.exportSettings;
+    applyCommandLine(cl, exportSettings);
+    const ConversionResult r = runConversion(bilder, args, exportSettings, {}, &model);
     const uint32_t pages = bilder.count;
     releaseAllPages(bilder);
     store.reset();
@@ -121,7 +125,7 @@ int main(int argc, char** argv) {
                                  "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
             return 2;
         }
-        return convertWithoutDisplay(qtArgc, qtArgv.data(), args);
+        return convertWithoutDisplay(qtArgc, qtArgv.data(), cl);
     }
     QApplication app(qtArgc, qtArgv.data());
     // Qt's own texts (the standard buttons "Ja", "Nein", "Abbrechen", the file dialog) in German
@@ -132,6 +136,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
     }
     TMainForm form(args, qly::settingsFilePath());
+    form.setCommandLineOptions(cl);
     form.show();
     const int rc = app.exec();
     return args.empty() ? rc : form.conversionStatus();
