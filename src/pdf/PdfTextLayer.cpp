@@ -344,10 +344,13 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
         return;
     }
     try {
-        // Text space is the picture's pixel grid, origin at its bottom-left corner: positions,
-        // font sizes and moves are whole pixels, short numbers that compress well.
+        // Text space is a grid over the picture's pixels, origin at its bottom-left corner, one
+        // unit a square of whole pixels about a point on the page wide (4 at 300 dpi shown at
+        // full size): positions and sizes on it are off by half a point at most, and their
+        // numbers are short and often alike, which compresses well.
         const double kx = double(w) / picWidth;
         const double ky = double(h) / picHeight;
+        const double unit = std::max(1.0, std::floor(1.0 / std::max(kx, ky)));
         constexpr double kAscent = qly::kTextLayerAscent / double(qly::kTextLayerUnitsPerEm);
         constexpr double kDescent = -qly::kTextLayerDescent / double(qly::kTextLayerUnitsPerEm);
         constexpr double kAdvance = qly::kTextLayerAdvance / double(qly::kTextLayerUnitsPerEm);
@@ -355,14 +358,21 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
         // within a point of its own that way, so a line of like words shares its operators.
         const double tolX = 1.0 / kx;
         const double tolY = 1.0 / ky;
+        // The top and bottom of the glyphs' cells, in pixel rows from the picture's top, of a
+        // baseline and size in units.
+        auto topOf = [&](int64_t baseline, int64_t size) {
+            return picHeight - (double(baseline) + kAscent * double(size)) * unit;
+        };
+        auto bottomOf = [&](int64_t baseline, int64_t size) {
+            return picHeight - (double(baseline) - kDescent * double(size)) * unit;
+        };
 
         std::string out;
         bool started = false;
-        int64_t lineX = 0; // the start of the last word (the text line matrix), text space
-        int64_t lineY = 0;
-        int64_t base = 0; // its baseline, pixel rows from the top
-        int32_t size = 0;
-        double scale = 0; // horizontal scaling, per cent
+        int64_t lineX = 0; // the start of the last word (the text line matrix), in units
+        int64_t lineY = 0; // and its baseline
+        int64_t size = 0;  // its font size, in units
+        double scale = 0;  // its horizontal scaling, per cent
         for (const qly::TextLayerWord& word : words) {
             const int64_t bw = int64_t(word.right) - word.left;
             const int64_t bh = int64_t(word.bottom) - word.top;
@@ -404,38 +414,43 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
             }
             // The font size is the box's height and the baseline lies kAscent of it below the
             // top, so the glyphs' cells (ascent to descent) cover the box from top to bottom.
-            int32_t wordSize = static_cast<int32_t>(bh);
-            int64_t wordBase = word.top + std::llround(kAscent * double(bh));
-            if (started && std::abs(double(base) - kAscent * size - word.top) <= tolY &&
-                std::abs(double(base) + kDescent * size - word.bottom) <= tolY) {
+            int64_t wordSize = std::max<int64_t>(1, std::llround(double(bh) / unit));
+            int64_t wordY =
+                std::llround((picHeight - word.top - kAscent * double(wordSize) * unit) / unit);
+            if (started && std::abs(topOf(lineY, size) - word.top) <= tolY &&
+                std::abs(bottomOf(lineY, size) - word.bottom) <= tolY) {
                 wordSize = size;
-                wordBase = base;
+                wordY = lineY;
             }
+            const int64_t x = std::llround(word.left / unit);
             // Stretched to the box's width: the scaling of the word before when that is close
             // enough, else the coarsest of whole tens, fives, twos and ones of per cents that
             // is (fewer different numbers compress better), else tenths.
-            const double plain = count * kAdvance * wordSize; // width at 100 %
-            const double exact = 100.0 * double(bw) / plain;
+            const double width = word.right - double(x) * unit;              // from where it starts
+            const double plain = count * kAdvance * double(wordSize) * unit; // at 100 %
+            const double exact = 100.0 * width / plain;
             double wordScale = std::round(exact * 10) / 10;
-            if (started && std::abs(scale * plain / 100 - double(bw)) <= tolX) {
+            if (started && std::abs(scale * plain / 100 - width) <= tolX) {
                 wordScale = scale;
             } else {
                 for (const double step : {10.0, 5.0, 2.0, 1.0}) {
                     const double candidate = std::round(exact / step) * step;
-                    if (candidate > 0 && std::abs(candidate * plain / 100 - double(bw)) <= tolX) {
+                    if (candidate > 0 && std::abs(candidate * plain / 100 - width) <= tolX) {
                         wordScale = candidate;
                         break;
                     }
                 }
             }
-            const int64_t x = word.left;
-            const int64_t y = int64_t(picHeight) - wordBase;
+            if (wordScale <= 0) {
+                continue; // a box far narrower than a grid unit
+            }
             if (!started) {
-                out += "q\nBT\n3 Tr\n" + fixedNumber(kx, 6) + " 0 0 " + fixedNumber(ky, 6) + " " +
-                       num(x1) + " " + num(int64_t(PageHeight) - y1 - h) + " Tm\n";
-                out += num(x) + " " + num(y) + " Td";
-            } else if (x != lineX || y != lineY) {
-                out += num(x - lineX) + " " + num(y - lineY) + " Td";
+                out += "q\nBT\n3 Tr\n" + fixedNumber(kx * unit, 6) + " 0 0 " +
+                       fixedNumber(ky * unit, 6) + " " + num(x1) + " " +
+                       num(int64_t(PageHeight) - y1 - h) + " Tm\n";
+                out += num(x) + " " + num(wordY) + " Td";
+            } else if (x != lineX || wordY != lineY) {
+                out += num(x - lineX) + " " + num(wordY - lineY) + " Td";
             }
             // Operators and operands only need a blank between two numbers or names.
             if (!started || wordSize != size) {
@@ -447,8 +462,7 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
             out += "(" + codes + ")Tj\n";
             started = true;
             lineX = x;
-            lineY = y;
-            base = wordBase;
+            lineY = wordY;
             size = wordSize;
             scale = wordScale;
         }
