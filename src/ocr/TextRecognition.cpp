@@ -248,7 +248,13 @@ class TextRecognizer::Engine {
         // Tesseract's own notes (a guessed resolution, say) go nowhere rather than onto the
         // terminal of a conversion.
         api_.SetVariable("debug_file", "/dev/null");
-        return api_.Init(folder.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY) == 0;
+        if (api_.Init(folder.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+            return false;
+        }
+        // The library reads a page as one block of text unless told otherwise; a page needs its
+        // layout found first (columns, pictures, tables), as the tesseract program does.
+        api_.SetPageSegMode(tesseract::PSM_AUTO);
+        return true;
     }
     tesseract::TessBaseAPI& api() { return api_; }
 

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <filesystem>
+#include <random>
 #include <thread>
 
 namespace {
@@ -135,6 +138,33 @@ TEST_F(TextRecognition, RenderedGermanComesBackInReadingOrderFromEveryDepth) {
         }
         EXPECT_GE(placed * 100, int(black.words.size()) * 95);
     }
+}
+
+TEST_F(TextRecognition, APictureOnThePageIsNoText) {
+    // Text above a photograph-like patch: the page's layout is found first, so the patch is
+    // taken for a picture and gives no words, while the text still comes back.
+    qlytest::RenderedText text = qlytest::renderText(kLines, 2100, 1800);
+    {
+        QPainter p(&text.image);
+        std::mt19937 rng(7);
+        for (int y = 900; y < 1700; y += 4) {
+            for (int x = 300; x < 1800; x += 4) {
+                const int v = int(rng() % 256);
+                p.fillRect(x, y, 4, 4, QColor(v, (v * 3) % 256, 255 - v));
+            }
+        }
+    }
+    OwnedDib page;
+    qlytest::renderedToDib(text.image, 24, false, *page);
+    qly::TextRecognizer recognizer(qly::kDefaultTextLanguages);
+    const qly::RecognizedPage r = recognizer.recognize(*page, 300);
+    ASSERT_TRUE(r.ok);
+    std::vector<std::string> got;
+    for (const qly::TextLayerWord& w : r.words) {
+        EXPECT_LT(w.top, 900) << w.text << " at " << w.left << "," << w.top;
+        got.push_back(w.text);
+    }
+    EXPECT_GE(qlytest::wordsInOrder(text.words, got) * 100, text.words.size() * 95);
 }
 
 TEST_F(TextRecognition, BlankPagesHaveNoWordsAndPagesTesseractCannotTakeFail) {
