@@ -15,6 +15,7 @@ PKGS=(
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time bc
   sane-airscan  # network scanners (eSCL/AirScan, WSD) for the scanner list
+  tesseract-ocr ocrmypdf  # bench/ocr.sh: Tesseract's own words, and the peer it is timed against
   cups-daemon cups-client cups-filters  # printing tests start a private print server of their own
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec
   python3-fonttools  # reads the text layer's font program back in the PDF writer's tests

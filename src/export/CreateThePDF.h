@@ -89,7 +89,7 @@ struct ExportOutcome {
 // A file that cannot be created is reported with infobox("Konnte PDF-Datei nicht erstellen!") and
 // ends the export (files finished before it stay complete). Pages without room for their picture
 // and pictures without pixels are reported once each through the message sink, and their pages
-// are written empty. With OcrCheck each page's text is recognised (pipeline/PageRecognition.h)
+// are written empty. With OcrCheck each page's text is recognised (export/PageRecognition.h)
 // beside the coding and written invisibly over its picture; a page whose recognition fails keeps
 // its picture without text, reported once. A write error of the PDF writer (qly::IoError)
 // propagates to the caller; the writer has removed the incomplete file by then. The progress rises
