@@ -10,12 +10,15 @@ PKGS=(
   zlib1g-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev libgif-dev
   libopenjp2-7-dev libimagequant-dev libwebp-dev libsane-dev libgtest-dev libgmock-dev
   fonts-dejavu-core qt6-translations-l10n
+  libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng  # text recognition and its languages
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript
   jbig2dec libopenjp2-tools libtiff-tools libjpeg-turbo-progs sane-utils img2pdf time bc
   sane-airscan  # network scanners (eSCL/AirScan, WSD) for the scanner list
+  tesseract-ocr ocrmypdf  # bench/ocr.sh: Tesseract's own words, and the peer it is timed against
   cups-daemon cups-client cups-filters  # printing tests start a private print server of their own
   netpbm  # ILBM converters, an independent check of the IFF/LBM codec
+  python3-fonttools  # reads the text layer's font program back in the PDF writer's tests
   # the installed files and the Debian package: icon rendering, their checkers, packaging
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils
   libfile-mimeinfo-perl man-db groff-base dpkg-dev file

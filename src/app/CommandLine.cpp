@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "export/PageLayout.h"
+#include "ocr/TextRecognition.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -51,6 +54,24 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.action = CommandLine::Action::Version;
             return cl;
         }
+        if (arg == "--ocr") {
+            cl.ocr = true;
+            continue;
+        }
+        if (arg == "--ocr-lang" || arg.rfind("--ocr-lang=", 0) == 0) {
+            const std::string languages = arg.size() > 11 ? arg.substr(11) : std::string();
+            if (!qly::validTextLanguages(languages)) {
+                cl.action = CommandLine::Action::Error;
+                cl.error = arg == "--ocr-lang"
+                               ? "Option --ocr-lang braucht Sprachen: --ocr-lang=deu+eng"
+                               : "ungültige Sprachen in " + arg +
+                                     " (Kürzel der Sprachen mit + verbunden, etwa deu+eng)";
+                return cl;
+            }
+            cl.ocr = true;
+            cl.ocrLanguages = languages;
+            continue;
+        }
         // Qt reads "--style" as "-style".
         const std::string_view name = std::string_view(arg).substr(arg[1] == '-' ? 2 : 1);
         const size_t equals = name.find('=');
@@ -99,6 +120,13 @@ std::string usageText() {
            "Optionen:\n"
            "  -h, --help     diese Hilfe anzeigen und beenden\n"
            "      --version  die Version anzeigen und beenden\n"
+           "      --ocr      den Text jeder Seite erkennen und unsichtbar über das Bild\n"
+           "                 legen (durchsuchbare PDF-Datei), auch wenn die Einstellungen\n"
+           "                 es nicht vorsehen\n"
+           "      --ocr-lang=SPRACHEN\n"
+           "                 wie --ocr, in diesen Sprachen: Kürzel von Tesseract mit +\n"
+           "                 verbunden (Vorgabe deu+eng); je Sprache wird das Paket\n"
+           "                 tesseract-ocr-SPRACHE gebraucht\n"
            "  --             Ende der Optionen: jedes weitere Argument ist eine Datei\n"
            "Die Optionen von Qt (-style, -platform, ...) gelten für das Fenster.\n"
            "\n"
@@ -111,4 +139,13 @@ std::string usageText() {
 
 std::string versionText() {
     return "quillory " QLY_VERSION "\n";
+}
+
+void applyCommandLine(const CommandLine& cl, ExportSettings& settings) {
+    if (cl.ocr) {
+        settings.OcrCheck = true;
+    }
+    if (!cl.ocrLanguages.empty()) {
+        settings.OcrLangEd = cl.ocrLanguages;
+    }
 }

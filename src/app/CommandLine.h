@@ -20,14 +20,24 @@ struct CommandLine {
     std::vector<std::string> qtOptions;
     // For Action::Error: the German message, without the program name.
     std::string error;
+    // --ocr: recognise the text of the pages whatever the kept settings say; --ocr-lang=LANGS
+    // also, in these languages (empty: the kept ones).
+    bool ocr = false;
+    std::string ocrLanguages;
 };
+
+struct ExportSettings;
+// The export settings with what the command line says about them: --ocr and --ocr-lang turn
+// text recognition on, --ocr-lang sets its languages. The kept settings are not changed.
+void applyCommandLine(const CommandLine& cl, ExportSettings& settings);
 
 // Reads the arguments after the program name from left to right. "-h" and "--help" ask for the
 // usage, "--version" for the version (the first of them wins); "--" ends the options, so every
 // argument after it is a file; Qt's options (such as "-style fusion", "-style=fusion",
 // "-platform xcb", "-reverse", also with two dashes) are collected with their values; "-" alone
-// is a file. Any other argument starting with "-" before "--", or a Qt option whose value is
-// missing, is an error.
+// is a file. "--ocr" and "--ocr-lang=LANGS" (LANGS in Tesseract's form, deu+eng) ask for text
+// recognition. Any other argument starting with "-" before "--", a Qt option whose value is
+// missing, and --ocr-lang without valid languages are errors.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // The usage printed for --help, German, ending in a line feed.

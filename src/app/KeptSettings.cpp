@@ -1,5 +1,7 @@
 #include "app/KeptSettings.h"
 
+#include "ocr/TextRecognition.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -63,6 +65,19 @@ KeptValue flag(const char* name, std::function<bool&(MainFormSettings&)> field) 
             }};
 }
 
+// A text field whose stored text must pass `valid`.
+KeptValue text(const char* name, std::string ExportSettings::*field,
+               bool (*valid)(const std::string&)) {
+    return {name, [field](const MainFormSettings& s) { return s.exportSettings.*field; },
+            [field, valid](MainFormSettings& s, const std::string& text) {
+                if (!valid(text)) {
+                    return false;
+                }
+                s.exportSettings.*field = text;
+                return true;
+            }};
+}
+
 // One of the two size-mode radio buttons: checking it clears its partner.
 KeptValue radio(const char* name, bool ExportSettings::*self, bool ExportSettings::*partner) {
     return {name,
@@ -106,6 +121,9 @@ const std::vector<KeptValue>& keptTable() {
         whole("ScanResEd_Value", &ExportSettings::ScanResEd, 10, 10000),
         flag("ScanUsingWIAChecked_Checked",
              [](MainFormSettings& s) -> bool& { return s.ScanUsingWIAChecked; }),
+        flag("OcrCheck_Checked",
+             [](MainFormSettings& s) -> bool& { return s.exportSettings.OcrCheck; }),
+        text("OcrLangEd_Text", &ExportSettings::OcrLangEd, qly::validTextLanguages),
     };
     return table;
 }

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -260,6 +261,8 @@ MainFormSettings TMainForm::readControls() const {
     e.JpegEd = JpegEd->value();
     e.Jpeg2000ED = Jpeg2000ED->value();
     e.JPEG2000 = JPEG2000->isChecked();
+    e.OcrCheck = OcrCheck->isChecked();
+    e.OcrLangEd = OcrLangEd->currentText().trimmed().toStdString();
     s.SingleImageCheck = SingleImageCheck->isChecked();
     s.ScanUsingWIAChecked = ScanUsingWIAChecked->isChecked();
     s.ShowPDFCheck = ShowPDFCheck->isChecked();
@@ -286,6 +289,8 @@ void TMainForm::applyToControls(const MainFormSettings& s) {
     JpegEd->setValue(static_cast<int>(std::clamp(e.JpegEd, 1.0, 100.0)));
     Jpeg2000ED->setValue(e.Jpeg2000ED);
     JPEG2000->setChecked(e.JPEG2000);
+    OcrCheck->setChecked(e.OcrCheck);
+    OcrLangEd->setCurrentText(QString::fromStdString(e.OcrLangEd));
     SingleImageCheck->setChecked(s.SingleImageCheck);
     ScanUsingWIAChecked->setChecked(s.ScanUsingWIAChecked);
     ShowPDFCheck->setChecked(s.ShowPDFCheck);
@@ -380,8 +385,9 @@ void TMainForm::FormShow() {
         showLastPage();
         QCoreApplication::processEvents();
     };
-    const ConversionResult r =
-        runConversion(bilder, args_, readControls().exportSettings, callbacks, pages_.get());
+    ExportSettings settings = readControls().exportSettings;
+    applyCommandLine(options_, settings);
+    const ConversionResult r = runConversion(bilder, args_, settings, callbacks, pages_.get());
     setBusy(false);
     showLastPage();
     conversionStatus_ = r.exitStatus();

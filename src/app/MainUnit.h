@@ -6,6 +6,7 @@
 // calls the engine (document/, imaging/, acquire/, export/). Every message box and file dialog
 // goes through dialogs() (app/Dialogs.h).
 
+#include "app/CommandLine.h"
 #include "app/Dialogs.h"
 #include "app/KeptSettings.h"
 #include "document/DocumentFile.h"
@@ -21,6 +22,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -140,6 +142,10 @@ class TMainForm : public QMainWindow, public PageObserver {
     // Draws the whole progress panel into `rect` and records it in sbrect.
     void StatusBar1DrawPanel(QPainter& painter, const TRect& rect);
 
+    // The command line's options for the conversion started when the window shows (--ocr,
+    // --ocr-lang); they do not change the controls or the kept settings.
+    void setCommandLineOptions(const CommandLine& cl) { options_ = cl; }
+
     // Exit status of the command-line conversion (0: every picture added and the PDF written).
     int conversionStatus() const { return conversionStatus_; }
     // Every change of the pages goes through the page model.
@@ -206,6 +212,8 @@ class TMainForm : public QMainWindow, public PageObserver {
     QSpinBox* JpegEd = nullptr;
     QDoubleSpinBox* Jpeg2000ED = nullptr;
     QCheckBox* JPEG2000 = nullptr;
+    QCheckBox* OcrCheck = nullptr;
+    QComboBox* OcrLangEd = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* wwwBtn = nullptr;
     QPushButton* UeberBtn = nullptr;
@@ -271,6 +279,7 @@ class TMainForm : public QMainWindow, public PageObserver {
     GridCell sortCell() const;
 
     std::vector<std::string> args_;
+    CommandLine options_;
     std::string settingsFile_;
     DialogsMessageSink sink_;
     qly::MessageSink* previousSink_ = nullptr;

@@ -1,13 +1,16 @@
 // The tab "PDF-Datei erzeugen": the export commands, compression settings and export progress.
 #include "app/FormParts.h"
 #include "app/MainUnit.h"
+#include "ocr/TextRecognition.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -51,6 +54,34 @@ QWidget* TMainForm::buildPdfTab() {
     compression->addWidget(note, 3, 0, 1, 2);
     compression->setColumnStretch(2, 1);
     column->addLayout(compression);
+    column->addSpacing(8);
+
+    // Text recognition: the words of every page go invisibly over its picture. The languages
+    // are Tesseract's codes joined by '+'; the list offers the default and every language
+    // installed, and takes any other list typed.
+    OcrCheck = check(content, "OcrCheck", tr("Text erkennen (durchsuchbare PDF-Datei)"), false);
+    OcrCheck->setToolTip(tr("Erkennt den Text jeder Seite und legt ihn unsichtbar über das Bild, "
+                            "damit die PDF-Datei durchsucht und Text kopiert werden kann"));
+    OcrLangEd = new QComboBox(content);
+    OcrLangEd->setObjectName("OcrLangEd");
+    OcrLangEd->setEditable(true);
+    OcrLangEd->setInsertPolicy(QComboBox::NoInsert);
+    OcrLangEd->addItem(QString::fromLatin1(qly::kDefaultTextLanguages));
+    for (const std::string& code : qly::installedTextLanguages()) {
+        OcrLangEd->addItem(QString::fromStdString(code));
+    }
+    OcrLangEd->setCurrentText(QString::fromLatin1(qly::kDefaultTextLanguages));
+    OcrLangEd->setValidator(new QRegularExpressionValidator(
+        QRegularExpression("[A-Za-z0-9_]+(\\+[A-Za-z0-9_]+)*\\+?"), OcrLangEd));
+    OcrLangEd->setToolTip(tr("Sprachen der Texterkennung, mit + verbunden (deu+eng); für jede "
+                             "Sprache muss das Paket tesseract-ocr-<Sprache> installiert sein"));
+    OcrLangEd->setMinimumContentsLength(12);
+    auto* recognition = new QGridLayout;
+    recognition->addWidget(OcrCheck, 0, 0);
+    recognition->addWidget(label(content, tr("Sprachen:"), OcrLangEd), 0, 1);
+    recognition->addWidget(OcrLangEd, 0, 2);
+    recognition->setColumnStretch(3, 1);
+    column->addLayout(recognition);
     column->addStretch();
 
     ProgressBar1 = new QProgressBar(content);

@@ -37,7 +37,8 @@ bool haveDisplay() {
     return (x != nullptr && x[0] != 0) || (wayland != nullptr && wayland[0] != 0);
 }
 
-int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>& args) {
+int convertWithoutDisplay(int argc, char** argv, const CommandLine& cl) {
+    const std::vector<std::string>& args = cl.files;
     QCoreApplication app(argc, argv);
     qly::Randomize();
     const std::string file = qly::settingsFilePath();
@@ -59,8 +60,10 @@ int convertWithoutDisplay(int argc, char** argv, const std::vector<std::string>&
     // No page is shown: a JPEG file that goes into the PDF as it is need not be decoded, and
     // every other picture goes to the coders as soon as it is read and is released once coded,
     // so the conversion holds only the pictures being read and coded, however many there are.
-    const ConversionResult r =
-        runConversion(bilder, args, settings.exportSettings, {}, nullptr, true);
+    // The command line's choices hold for this run only; the kept settings stay as they were.
+    ExportSettings exportSettings = settings.exportSettings;
+    applyCommandLine(cl, exportSettings);
+    const ConversionResult r = runConversion(bilder, args, exportSettings, {}, nullptr, true);
     const uint32_t pages = bilder.count;
     releaseAllPages(bilder);
     if (!r.writeError.empty()) {
@@ -111,7 +114,7 @@ int main(int argc, char** argv) {
                                  "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
             return 2;
         }
-        return convertWithoutDisplay(qtArgc, qtArgv.data(), args);
+        return convertWithoutDisplay(qtArgc, qtArgv.data(), cl);
     }
     QApplication app(qtArgc, qtArgv.data());
     // Qt's own texts (the standard buttons "Ja", "Nein", "Abbrechen", the file dialog) in German
@@ -122,6 +125,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
     }
     TMainForm form(args, qly::settingsFilePath());
+    form.setCommandLineOptions(cl);
     form.show();
     const int rc = app.exec();
     return args.empty() ? rc : form.conversionStatus();

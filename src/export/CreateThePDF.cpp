@@ -74,7 +74,18 @@ std::shared_ptr<qly::ImageCodingJob> passOriginal(const dib& d, qly::ImageCoding
 
 ExportPipeline::ExportPipeline(const ExportSettings& settings, unsigned workers, size_t memoryBound)
     : params_(exportCodingParams(settings)),
-      pool_(std::make_shared<qly::ImageCodingPool>(workers, memoryBound)) {}
+      pool_(std::make_shared<qly::ImageCodingPool>(workers, memoryBound)) {
+    if (settings.OcrCheck) {
+        recognition_ = std::make_unique<PageRecognition>(
+            pool_, settings.OcrLangEd, truncSetting(settings.ScanResEd, 10, 10000));
+    }
+}
+
+bool ExportPipeline::matches(const ExportSettings& s) const {
+    const bool ocr = recognition_ != nullptr;
+    return params_ == exportCodingParams(s) && ocr == s.OcrCheck &&
+           (!ocr || recognition_->languages() == s.OcrLangEd);
+}
 
 ExportPipeline::~ExportPipeline() {
     cancelAll();
@@ -95,6 +106,10 @@ void ExportPipeline::precode(TDynaArray& bilder, uint32_t k) {
             jobs_[k] = pool_->codeBorrowed(d, params_);
         }
     }
+    if (recognition_ != nullptr && codable(d)) {
+        ensurePagePixels(d); // a page that passes as its JPEG file is still read for its text
+        recognition_->start(d, k);
+    }
 }
 
 void ExportPipeline::precodeAndRelease(TDynaArray& bilder, uint32_t k) {
@@ -106,6 +121,10 @@ void ExportPipeline::precodeAndRelease(TDynaArray& bilder, uint32_t k) {
     }
     dib& d = *static_cast<dib*>(bilder.GetObject(k));
     if (jobs_[k] != nullptr || !codable(d)) {
+        return;
+    }
+    if (recognition_ != nullptr) {
+        precode(bilder, k); // the text is read from the page's pixels, which stay for that
         return;
     }
     // A JPEG file that goes in as it is needs neither the pixels nor the coders.
@@ -141,6 +160,9 @@ void ExportPipeline::cancelAll() noexcept {
             job.reset();
         }
     }
+    if (recognition_ != nullptr) {
+        recognition_->cancelAll();
+    }
 }
 
 ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const std::string& fname,
@@ -153,7 +175,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     };
     // A pipeline started with other coding settings is not used.
     std::optional<ExportPipeline> own;
-    if (pipeline == nullptr || !(pipeline->params() == exportCodingParams(s))) {
+    if (pipeline == nullptr || !pipeline->matches(s)) {
         pipeline = &own.emplace(s);
     }
     // Whatever was started and not placed is dropped on every way out, before the caller may
@@ -208,7 +230,10 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     };
 
     // Pictures are handed to the pool a few pages ahead of the page being written.
-    const uint32_t ahead = 2 * std::max(1u, pipeline->pool()->workers());
+    // A page that is also recognised gives the pool two jobs, so half as many pages go ahead.
+    PageRecognition* const recognition = pipeline->recognition();
+    const uint32_t ahead = (recognition != nullptr && recognition->on() ? 1 : 2) *
+                           std::max(1u, pipeline->pool()->workers());
     uint32_t started = 0;
     for (uint32_t i = 1; i <= n; ++i) {
         for (; started < n && started < i - 1 + ahead; ++started) {
@@ -247,7 +272,17 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
         } else if (p.drawn) {
             ensurePagePixels(picture);
             canvas.DrawDIB(p.x, p.y, p.w, p.h, picture, 0, 0, W, H); // left out unless codable
-        } else {
+        }
+        if (p.drawn && recognition != nullptr && recognition->on() && codable(picture)) {
+            // The words go over the picture, as the page's last content.
+            const qly::RecognizedPage text = recognition->take(picture, i - 1, cb.processEvents);
+            if (text.ok) {
+                canvas.DrawTextLayer(p.x, p.y, p.w, p.h, W, std::abs(H), text.words);
+            } else {
+                ++outcome.pagesWithoutText;
+            }
+        }
+        if (!p.drawn) {
             if (job != nullptr) {
                 pipeline->pool()->cancel(*job);
             }
@@ -267,6 +302,13 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
                                        "Die Ränder lassen keinen Platz für die Bilder: " +
                                            std::to_string(outcome.pagesWithoutRoom) +
                                            " Seite(n) blieben leer.",
+                                       qly::MessageIcon::Warning);
+    }
+    if (outcome.pagesWithoutText > 0) {
+        qly::messageSink().showMessage("",
+                                       "Auf " + std::to_string(outcome.pagesWithoutText) +
+                                           " Seite(n) ließ sich kein Text erkennen; sie "
+                                           "enthalten nur ihr Bild.",
                                        qly::MessageIcon::Warning);
     }
     if (outcome.emptyPictures > 0) {

@@ -3,6 +3,7 @@
 // by the export settings, written into one file or into one file per page.
 
 #include "export/PageLayout.h"
+#include "export/PageRecognition.h"
 #include "pdf/ImageCoding.h"
 
 #include <functional>
@@ -42,15 +43,17 @@ class ExportPipeline {
     ExportPipeline& operator=(const ExportPipeline&) = delete;
 
     // Starts coding page k of `bilder` unless it is coded already or cannot be (16-bit pictures
-    // and pictures without pixels are left to the export). A page that keeps the JPEG file it
-    // was read from (document/JpegOriginals.h) and passes as it is (jpegPassesAsItIs) is not
-    // coded: its job hands over the file. A page whose pixels were left for later gets them
-    // first when it is coded.
+    // and pictures without pixels are left to the export), and recognising its text when the
+    // settings ask for it. A page that keeps the JPEG file it was read from
+    // (document/JpegOriginals.h) and passes as it is (jpegPassesAsItIs) is not coded: its job
+    // hands over the file. A page whose pixels were left for later gets them first when it is
+    // coded.
     void precode(TDynaArray& bilder, uint32_t k);
     // Starts coding page k like precode, but hands its picture over to the pool, which releases
     // it once it is coded: the record keeps a copy of the bitmap header and colour table (size,
     // depth, resolution, all the export lays a page out by) and no pixel rows, so a conversion
     // holds only the pictures being read and coded. Nothing may read the page's rows afterwards.
+    // With text recognition the page is recognised from its pixels, which then stay (precode).
     void precodeAndRelease(TDynaArray& bilder, uint32_t k);
     // The job of page k, handed over (null when none was started).
     std::shared_ptr<qly::ImageCodingJob> takeJob(uint32_t k);
@@ -59,10 +62,15 @@ class ExportPipeline {
 
     const std::shared_ptr<qly::ImageCodingPool>& pool() const { return pool_; }
     const qly::ImageCodingParams& params() const { return params_; }
+    // Whether the pipeline codes and recognises as `settings` ask.
+    bool matches(const ExportSettings& settings) const;
+    // The recognition of the pages' text; null when the settings do not ask for it.
+    PageRecognition* recognition() const { return recognition_.get(); }
 
   private:
     qly::ImageCodingParams params_;
     std::shared_ptr<qly::ImageCodingPool> pool_;
+    std::unique_ptr<PageRecognition> recognition_;
     std::vector<std::shared_ptr<qly::ImageCodingJob>> jobs_; // index: page
 };
 
@@ -85,6 +93,8 @@ struct ExportOutcome {
     // pixels.
     int pagesWithoutRoom = 0;
     int emptyPictures = 0;
+    // Pages whose text could not be recognised (they keep their picture and have no text).
+    int pagesWithoutText = 0;
 };
 
 // Writes the pages of `bilder` (records of type dib, in order) to `fname`, or in batch mode to
@@ -97,9 +107,11 @@ struct ExportOutcome {
 // A file that cannot be created is reported with infobox("Konnte PDF-Datei nicht erstellen!") and
 // ends the export (files finished before it stay complete). Pages without room for their picture
 // and pictures without pixels are reported once each through the message sink, and their pages
-// are written empty. A write error of the PDF writer (qly::IoError) propagates to the caller; the
-// writer has removed the incomplete file by then. The progress rises to 100 and is set back to 0
-// at the normal end.
+// are written empty. With OcrCheck each page's text is recognised (export/PageRecognition.h)
+// beside the coding and written invisibly over its picture; a page whose recognition fails keeps
+// its picture without text, reported once. A write error of the PDF writer (qly::IoError)
+// propagates to the caller; the writer has removed the incomplete file by then. The progress rises
+// to 100 and is set back to 0 at the normal end.
 ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& settings,
                            const std::string& fname, bool batchmode,
                            const ExportCallbacks& callbacks = {},

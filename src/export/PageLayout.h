@@ -24,6 +24,8 @@ struct ExportSettings {
     double JpegEd = 75;                     // JPEG quality 1..100
     double Jpeg2000ED = 1.0;                // JPEG 2000 size in per cent of the original
     bool JPEG2000 = true;                   // embed colour pictures as JPEG 2000
+    bool OcrCheck = false;                  // recognise the text and put it under the pictures
+    std::string OcrLangEd = "deu+eng";      // its languages in Tesseract's form
 };
 
 // Trunc(mm / 25.39995 * 72): 210 -> 595, 297 -> 841, 15 -> 42, 215.9 -> 612, 279.4 -> 792.

@@ -216,6 +216,7 @@ void ImageCodingJob::releasePicture() noexcept {
     }
     picture_ = dib{};
     ready_.reset();
+    task_ = nullptr;
 }
 
 void ImageCodingJob::eraseResultFile() noexcept {
@@ -321,6 +322,13 @@ ImageCodingPool::passJpeg(std::shared_ptr<const std::vector<uint8_t>> jpeg, int3
     return job;
 }
 
+std::shared_ptr<ImageCodingJob> ImageCodingPool::runTask(std::function<void()> task) {
+    std::shared_ptr<ImageCodingJob> job(
+        new ImageCodingJob(this, ImageCodingJob::Source::Task, dib{}, {}, 0, ImageCodingParams{}));
+    job->task_ = std::move(task);
+    return submit(std::move(job));
+}
+
 std::shared_ptr<ImageCodingJob> ImageCodingPool::submit(std::shared_ptr<ImageCodingJob> job) {
     if (threads_.empty()) {
         return job; // coded when it is waited for
@@ -359,7 +367,11 @@ void ImageCodingPool::run(ImageCodingJob& j, std::unique_lock<std::mutex>& lock,
     std::string file;
     size_t bytes = 0;
     try {
-        if (j.source_ == ImageCodingJob::Source::Parked) {
+        if (j.source_ == ImageCodingJob::Source::Task) {
+            if (j.task_) {
+                j.task_();
+            }
+        } else if (j.source_ == ImageCodingJob::Source::Parked) {
             dib loaded{};
             OpenDib(loaded, j.parkedFile_, DIB_BMP);
             // A file that no longer holds the picture drawn is not coded.
@@ -377,7 +389,7 @@ void ImageCodingPool::run(ImageCodingJob& j, std::unique_lock<std::mutex>& lock,
         bool park = false;
         {
             const std::lock_guard<std::mutex> guard(mutex_);
-            park = mayPark && held_ + bytes > memoryBound_;
+            park = mayPark && bytes > 0 && held_ + bytes > memoryBound_;
         }
         if (park) {
             // Beyond the bound the data wait on disk. The file is made before it is written,

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -93,7 +94,7 @@ class ImageCodingJob {
   private:
     friend class ImageCodingPool;
     enum class State : uint8_t { Queued, Running, Done, Taken, Cancelled };
-    enum class Source : uint8_t { Borrowed, Owned, Parked, Ready };
+    enum class Source : uint8_t { Borrowed, Owned, Parked, Ready, Task };
     ImageCodingJob(const ImageCodingPool* pool, Source source, const dib& picture,
                    std::string parkedFile, int32_t bits, const ImageCodingParams& params);
     void releasePicture() noexcept;
@@ -106,6 +107,8 @@ class ImageCodingJob {
     std::shared_ptr<const std::vector<uint8_t>> ready_; // Ready: the JPEG file to embed
     int32_t bits_;
     ImageCodingParams params_;
+    // Task: the work to run.
+    std::function<void()> task_;
     State state_ = State::Queued;
     CodedImage result_;
     std::string resultFile_; // the coded data parked on disk, when they are there
@@ -146,6 +149,13 @@ class ImageCodingPool {
     std::shared_ptr<ImageCodingJob> passJpeg(std::shared_ptr<const std::vector<uint8_t>> jpeg,
                                              int32_t width, int32_t height, int32_t components,
                                              const ImageCodingParams& p);
+
+    // Runs `task` on a worker beside the pictures, in turn with them (with no workers: on the
+    // thread that takes the job): work that goes with the pages being coded, such as recognising
+    // their text. Taking the job waits for the task (or runs it) and gives Kind::None; cancelling
+    // drops a task no worker has started and waits for one that runs. What the task captures is
+    // released once it has run or been dropped. An exception it throws ends it quietly.
+    std::shared_ptr<ImageCodingJob> runTask(std::function<void()> task);
 
     // Waits until the job is coded (coding it here when no worker has started it) and hands
     // over its result; a job is taken once, later calls give Kind::None.

@@ -341,6 +341,11 @@ void TPDFCanvas::EndDoc() {
         // Font objects, one per entry of FontList: font i (from 1) is object fontobjnr + i - 1.
         fontobjnr = ObjCount();
         WriteFontObjects();
+        // The invisible text's font follows, only in a document with text.
+        if (!textpages.empty()) {
+            textfontnr = ObjCount();
+            WriteTextLayerFont();
+        }
 
         // Page tree root.
         BeginDictObject();
@@ -361,6 +366,9 @@ void TPDFCanvas::EndDoc() {
         for (uint32_t i = 1; i <= FontList->count; ++i) {
             fonts += "/F" + num(i) + " " + num(fontobjnr + int64_t(i) - 1) + " 0 R";
         }
+        // A page with invisible text also names the text layer's font.
+        const std::string textfonts =
+            fonts + "/TL " + num(textfontnr) + " 0 R" + ">> /ProcSet 1 0 R";
         fonts += ">> /ProcSet 1 0 R";
         for (int32_t j = 0; j < apages; ++j) {
             const auto* size = static_cast<const TPDFPageEntry*>(PageProps->GetObject(j));
@@ -372,7 +380,7 @@ void TPDFCanvas::EndDoc() {
             put("/Resources <</XObject << ");
             put(xobjects[size_t(j)]);
             putln(" >>");
-            putln(fonts);
+            putln(std::binary_search(textpages.begin(), textpages.end(), j) ? textfonts : fonts);
             putln(">>");
             putln("/MediaBox [0 0 " + num(int64_t(w) - 1) + " " + num(int64_t(h) - 1) + "]");
             putln("/Contents " + num(2 + 2 * int64_t(j)) + " 0 R");
@@ -510,6 +518,9 @@ void TPDFCanvas::FreeDocArrays() noexcept {
     objs.reset();
     aobj = nullptr;
     PageProps.reset();
+    textcodes.clear();
+    textextracodes.clear();
+    std::vector<int32_t>().swap(textpages);
     if (FontList != nullptr) {
         for (uint32_t i = 0; i < FontList->count; ++i) {
             auto* e = static_cast<TPDFFontEntry*>(FontList->GetObject(i));

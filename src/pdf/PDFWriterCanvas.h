@@ -31,10 +31,12 @@
 #include "document/DynaArray.h"
 #include "pdf/ImageCoding.h"
 #include "pdf/PdfOutputFile.h"
+#include "pdf/PdfTextLayer.h"
 #include "pdf/PdfTextMeasure.h"
 #include "platform/DibRecord.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -177,6 +179,17 @@ class TPDFCanvas {
     // coded as the job's parameters say. Does nothing unless a document is open.
     void DrawCodedImage(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
                         std::shared_ptr<qly::ImageCodingJob> job);
+    // Writes `words` as invisible text (pdf/PdfTextLayer.h) over a picture of picWidth x
+    // picHeight pixels placed as DrawDIB places it (the same x1, y1, x2w, y2w); the words' boxes
+    // are in that picture's pixels. Each word stands at its box: the font size is the box's
+    // height, the baseline lies 0.8 of it below the box's top, and the word is stretched
+    // horizontally (Tz) to the box's width. Words without text or without a box are left out,
+    // and so are all of them when the picture's box or size is empty; a page without words gets
+    // no text object. A document with text carries the text layer's font once. Does nothing
+    // unless a document is open. Throws qly::IoError as described above.
+    void DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, int32_t picWidth,
+                       int32_t picHeight, const std::vector<qly::TextLayerWord>& words);
+
     // The pool that codes the pictures; without one set, the writer makes one without workers,
     // which codes each picture when EndDoc writes it. Set it while no document is open.
     void setCodingPool(std::shared_ptr<qly::ImageCodingPool> pool);
@@ -291,6 +304,10 @@ class TPDFCanvas {
     // The text measurement, made when it is first needed.
     qly::PdfTextMeasure& Measure();
 
+    // The text layer: the code of a character (recorded as used), its font objects.
+    uint16_t TextLayerCode(char32_t c);
+    void WriteTextLayerFont();
+
     // Image objects (one or two per image).
     bool TakesTwoObjects(int32_t n) const;
     void WriteImageObjects();
@@ -354,4 +371,11 @@ class TPDFCanvas {
     // number - docfirstimage).
     std::shared_ptr<qly::ImageCodingPool> pool;
     std::vector<std::shared_ptr<qly::ImageCodingJob>> docjobs;
+    // The text layer of the current document: the characters of the codes used (code -> code
+    // point), the codes given to characters beyond the Basic Multilingual Plane, the pages
+    // (from 0) that carry text, and the first of the font's objects.
+    std::map<uint16_t, char32_t> textcodes;
+    std::map<char32_t, uint16_t> textextracodes;
+    std::vector<int32_t> textpages;
+    int32_t textfontnr = 0;
 };
