@@ -98,6 +98,7 @@ TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     previousSink_ = qly::setMessageSink(&sink_);
     pages_ = std::make_unique<PageDocument>(bilder);
     pages_->addObserver(this);
+    setAcceptDrops(true);
     store_ = qly::PageStore::open(qly::pageStateFolder(), storeError_);
     if (store_ != nullptr) {
         pages_->setStore(store_.get());

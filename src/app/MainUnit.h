@@ -241,6 +241,9 @@ class TMainForm : public QMainWindow, public PageObserver {
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void customEvent(QEvent* event) override;
+    // Pictures and documents dropped anywhere but on the sorting view go in after the last page.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void buildWindow();

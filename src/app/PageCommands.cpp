@@ -14,14 +14,18 @@
 
 #include <QDialog>
 #include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -147,6 +151,26 @@ void TMainForm::dropFiles(const std::vector<std::string>& files, uint32_t before
         pages_->appended(first, "Hinzufügen", before < first ? int64_t{before} : -1);
     }
     followModel();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !busy()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files.push_back(url.toLocalFile().toStdString());
+        }
+    }
+    if (files.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    dropFiles(files, bilder.count);
 }
 
 bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {

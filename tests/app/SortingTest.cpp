@@ -261,4 +261,20 @@ TEST_F(Sorting, CtrlWheelChangesTheThumbnailSizeAndClicksFollowIt) {
     EXPECT_EQ(form->adib, 8);
 }
 
+TEST_F(Sorting, FilesDroppedOnAnotherTabGoInAfterTheLastPage) {
+    addPages({10, 20});
+    form->PageControl1->setCurrentIndex(0);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture(30)))});
+    const QPoint at(100, 100);
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &dropped);
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20, 30}));
+    click("UndoBtn");
+    EXPECT_EQ(widths(), (std::vector<int>{10, 20}));
+}
+
 } // namespace
