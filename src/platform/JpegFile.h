@@ -58,7 +58,8 @@ bool jpegShowsAlikeInPdf(const JpegFacts& facts);
 // a picture, with a warning), `jpeg` receives the file's bytes and `facts` what its markers say;
 // otherwise `jpeg` is left empty.
 //
-// When `pixelsLater` is given and answers true for such a file, its pixels are not decoded: the
+// When `pixelsLater` is given and answers true for such a file of one or three components (a
+// four-component file is always decoded at once), its pixels are not decoded: the
 // file is only checked (decoded at an eighth of its size, which runs every check and meets every
 // warning a full decoding would), and `out` gets a bitmap of the picture's size, depth and
 // resolution with all pixels zero, to be filled with decodeJpegPixels before anything looks at

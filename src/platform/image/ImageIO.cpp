@@ -162,7 +162,10 @@ void decodeKeepingJpeg(dib& out, const uint8_t* data, size_t size, qly::JpegFact
         decode(out, data, size, DIB_AUTO);
         return;
     }
-    const bool later = pixelsLater && pixelsLater(facts);
+    // Only a grey or three-component file can have its pixels decoded later (decodeJpegPixels
+    // makes 8-bit grey or 24-bit pixels); a four-component one is read now, whatever is asked.
+    const bool later =
+        pixelsLater && (facts.components == 1 || facts.components == 3) && pixelsLater(facts);
     out = dib{};
     try {
         bool clean = true;
