@@ -213,7 +213,7 @@ void TSortView::paintEvent(QPaintEvent*) {
             fill(p, x1 - 1, y0 + 2, x1, y1 - 1, grey);
             fill(p, x0 + 3, y1 - 1, x1, y1, grey);
             fill(p, x0 + 2, y0 + 3, x0 + 3, y1, white);
-            // The current page in the spec's blue, the rest of the selection in the desktop's
+            // The current page in blue as always, the rest of the selection in the desktop's
             // selection colour, marked pages (blank ones found, say) in red.
             const bool marked = s.marked && s.marked(static_cast<uint32_t>(i));
             const QColor back = i + 1 == s.adib ? QColor(0, 0, 255)
