@@ -37,6 +37,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -263,7 +264,12 @@ MainFormSettings TMainForm::readControls() const {
     e.Jpeg2000ED = Jpeg2000ED->value();
     e.JPEG2000 = JPEG2000->isChecked();
     e.OcrCheck = OcrCheck->isChecked();
-    e.OcrLangEd = OcrLangEd->currentText().trimmed().toStdString();
+    // Languages typed with blanks or commas between them are joined with '+', as Tesseract
+    // takes them ("deu fra" is "deu+fra").
+    e.OcrLangEd = OcrLangEd->currentText()
+                      .split(QRegularExpression("[+ ,]+"), Qt::SkipEmptyParts)
+                      .join('+')
+                      .toStdString();
     s.SingleImageCheck = SingleImageCheck->isChecked();
     s.ScanUsingWIAChecked = ScanUsingWIAChecked->isChecked();
     s.ShowPDFCheck = ShowPDFCheck->isChecked();

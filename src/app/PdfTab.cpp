@@ -72,7 +72,7 @@ QWidget* TMainForm::buildPdfTab() {
     }
     OcrLangEd->setCurrentText(QString::fromLatin1(qly::kDefaultTextLanguages));
     OcrLangEd->setValidator(new QRegularExpressionValidator(
-        QRegularExpression("[A-Za-z0-9_]+(\\+[A-Za-z0-9_]+)*\\+?"), OcrLangEd));
+        QRegularExpression("[A-Za-z0-9_]+([+ ,]+[A-Za-z0-9_]+)*[+ ,]*"), OcrLangEd));
     OcrLangEd->setToolTip(tr("Sprachen der Texterkennung, mit + verbunden (deu+eng); für jede "
                              "Sprache muss das Paket tesseract-ocr-<Sprache> installiert sein"));
     OcrLangEd->setMinimumContentsLength(12);

@@ -41,10 +41,15 @@ TEST_F(MainForm, PdfTabOffersTextRecognitionWithItsLanguages) {
     }
     EXPECT_EQ(items, expected);
     EXPECT_TRUE(items.contains("deu") && items.contains("eng"));
-    // Only language lists can be typed: blanks and other signs are not taken.
+    // Only language lists can be typed; blanks and commas separate languages as '+' does, and
+    // other signs are not taken.
     languages->lineEdit()->selectAll();
-    QTest::keyClicks(languages->lineEdit(), "deu+fr a;");
-    EXPECT_EQ(languages->currentText(), u("deu+fra"));
+    QTest::keyClicks(languages->lineEdit(), "deu fra;");
+    EXPECT_EQ(languages->currentText(), u("deu fra"));
+    EXPECT_EQ(form->readControls().exportSettings.OcrLangEd, "deu+fra");
+    languages->lineEdit()->selectAll();
+    QTest::keyClicks(languages->lineEdit(), "deu, eng+");
+    EXPECT_EQ(form->readControls().exportSettings.OcrLangEd, "deu+eng");
 
     // Both sit on the PDF tab, fully inside it and clear of every other control there.
     auto* tabs = control<QTabWidget>("PageControl1");
