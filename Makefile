@@ -4,6 +4,7 @@
 #   make test   installs what is needed, builds and runs every test twice: a normal build and a
 #               build with AddressSanitizer + UndefinedBehaviorSanitizer (plus the fuzzing targets)
 #   make format-check  fails when a C++ file differs from .clang-format (make format mends it)
+#   make translations  adds new texts of the sources to translations/quillory_en.ts
 #   make package  builds the Debian package build/release/quillory_VERSION_ARCH.deb
 
 BUILD ?= build
@@ -16,7 +17,8 @@ SAN_FUZZ := $(shell command -v clang++ >/dev/null 2>&1 && echo ON || echo OFF)
 
 export QT_QPA_PLATFORM ?= offscreen
 
-.PHONY: all deps configure build run test test-release test-asan package clean format format-check
+.PHONY: all deps configure build run test test-release test-asan package clean format format-check \
+  translations
 
 all: build
 
@@ -64,3 +66,6 @@ format-check: deps
 
 clean:
 	rm -rf $(BUILD)
+
+translations: deps
+	./scripts/update-translations.sh

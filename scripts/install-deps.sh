@@ -10,6 +10,7 @@ PKGS=(
   zlib1g-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libtiff-dev libgif-dev
   libopenjp2-7-dev libimagequant-dev libwebp-dev libsane-dev libgtest-dev libgmock-dev
   fonts-dejavu-core qt6-translations-l10n
+  qt6-l10n-tools qt6-tools-dev  # lupdate/lrelease and their CMake functions for the translations
   libtesseract-dev tesseract-ocr-deu tesseract-ocr-eng  # text recognition and its languages
   # tools the tests and benchmarks run
   xvfb xauth x11-apps imagemagick graphicsmagick poppler-utils qpdf mupdf-tools ghostscript

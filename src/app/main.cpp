@@ -9,15 +9,15 @@
 #include "app/CommandLine.h"
 #include "app/Conversion.h"
 #include "app/KeptSettings.h"
+#include "app/Language.h"
 #include "app/MainUnit.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
 #include "platform/Random.h"
+#include "platform/Texts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +40,7 @@ bool haveDisplay() {
 int convertWithoutDisplay(int argc, char** argv, const CommandLine& cl) {
     const std::vector<std::string>& args = cl.files;
     QCoreApplication app(argc, argv);
+    qly::texts::installIntoApplication();
     qly::Randomize();
     const std::string file = qly::settingsFilePath();
     MainFormSettings settings;
@@ -76,8 +77,10 @@ int convertWithoutDisplay(int argc, char** argv, const CommandLine& cl) {
         std::fprintf(stderr, "quillory: %s\n", error.c_str());
     }
     if (r.exitStatus() == 0) {
-        std::fprintf(stderr, "quillory: %u Seite(n) nach %s geschrieben\n", pages,
-                     args.back().c_str());
+        const std::string done =
+            qly::withArgs(qly::translate("main", "%1 Seite(n) nach %2 geschrieben"),
+                          {std::to_string(pages), args.back()});
+        std::fprintf(stderr, "quillory: %s\n", done.c_str());
     }
     return r.exitStatus();
 }
@@ -85,6 +88,8 @@ int convertWithoutDisplay(int argc, char** argv, const CommandLine& cl) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The language first: the help text and the command line's messages are in it too.
+    qly::texts::useLanguage(qly::texts::systemLanguage());
     CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (cl.action) {
     case CommandLine::Action::Help:
@@ -94,7 +99,8 @@ int main(int argc, char** argv) {
         std::fputs(versionText().c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CommandLine::Action::Error:
-        std::fprintf(stderr, "quillory: %s\nHilfe: quillory --help\n", cl.error.c_str());
+        std::fprintf(stderr, "quillory: %s\n%s\n", cl.error.c_str(),
+                     qly::translate("main", "Hilfe: quillory --help").c_str());
         return 2;
     case CommandLine::Action::Run:
         break;
@@ -110,20 +116,17 @@ int main(int argc, char** argv) {
     qtArgv.push_back(nullptr);
     if (!haveDisplay()) {
         if (args.empty()) {
-            std::fprintf(stderr, "quillory: kein Bildschirm vorhanden.\n"
-                                 "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf\n");
+            std::fprintf(stderr, "quillory: %s\n",
+                         qly::translate("main", "kein Bildschirm vorhanden.\n"
+                                                "Aufruf ohne Fenster: quillory BILD... AUSGABE.pdf")
+                             .c_str());
             return 2;
         }
         return convertWithoutDisplay(qtArgc, qtArgv.data(), cl);
     }
     QApplication app(qtArgc, qtArgv.data());
-    // Qt's own texts (the standard buttons "Ja", "Nein", "Abbrechen", the file dialog) in German
-    // like the rest of the window, where the system has Qt's translations; else they stay English.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), "qtbase", "_",
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    // Qt's own texts (the standard buttons, the file dialog) in the window's language.
+    qly::texts::installIntoApplication();
     TMainForm form(args, qly::settingsFilePath());
     form.setCommandLineOptions(cl);
     form.show();
