@@ -9,6 +9,8 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The expected texts are German; programs the tests start speak German too.
+    qputenv("LANGUAGE", "de");
     // The windows keep their pages in session folders of a state folder of the tests' own.
     std::string state = (std::filesystem::temp_directory_path() / "qly-state-XXXXXX").string();
     if (::mkdtemp(state.data()) == nullptr) {

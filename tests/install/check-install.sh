@@ -126,14 +126,24 @@ for type in "${listed[@]}"; do
         fail "MimeType names the unknown type $type"
 done
 
-# The manual page renders without a warning and tells what it must.
-page="$usr/share/man/man1/quillory.1"
-warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "man warns: $warnings"
-text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
-for heading in SYNOPSIS OPTIONS FILES "EXIT STATUS" quillory.ini -- --help --version; do
-    grep -qF -- "$heading" <<<"$text" || fail "the manual page lacks $heading"
-done
+# The manual pages, English by default and German for German desktops, render without a
+# warning and tell what they must.
+check_manual() { # page, then the words it must contain
+    local page=$1
+    shift
+    [ -f "$page" ] || { fail "no manual page $page"; return; }
+    local warnings text
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man warns for $page: $warnings"
+    text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null)
+    for word in "$@"; do
+        grep -qF -- "$word" <<<"$text" || fail "the manual page $page lacks $word"
+    done
+}
+check_manual "$usr/share/man/man1/quillory.1" SYNOPSIS OPTIONS FILES "EXIT STATUS" ENVIRONMENT \
+    LANGUAGE quillory.ini -- --help --version --ocr
+check_manual "$usr/share/man/de/man1/quillory.1" ÜBERSICHT OPTIONEN DATEIEN RÜCKGABEWERT UMGEBUNG \
+    LANGUAGE quillory.ini -- --help --version --ocr "Seiten"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
