@@ -20,44 +20,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 corpus=${1:?usage: bench/convert.sh CORPUS [OUTDIR] [PAIRS]}
 out=${2:-$(mktemp -d)}
 pairs=${3:-5}
-quillory=${QUILLORY:-$here/../build/release/quillory}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
+. "$here/common.sh"
+corpus_run "$corpus" "$out"
 
-"$here/make_corpus.sh" "$corpus" > "$out/corpus.log" 2>&1 || {
-  echo "building the corpus failed, see $out/corpus.log" >&2
-  exit 1
-}
-[ -x "$quillory" ] || { echo "no quillory at $quillory (run make build)" >&2; exit 1; }
-
-# quillory reads its layout and compression from its per-user settings: a private folder with
-# JPEG quality 75, and JPEG 2000 at 1 % when asked for.
+# quillory with JPEG quality 75, and JPEG 2000 at 1 % when asked for.
 settings() { # JPEG2000_Checked value
-  mkdir -p "$out/config"
-  printf '[TMainForm]\nJPEG2000_Checked=%s\nJpegEd_Value=75\nJpeg2000ED_Value=1\n' "$1" \
-    > "$out/config/$(basename "$quillory").ini"
+  quillory_settings "JPEG2000_Checked=$1" JpegEd_Value=75 Jpeg2000ED_Value=1
 }
-q() {
-  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$out/config" \
-    "$quillory" "$@"
-}
-export -f q
-export quillory out
 
 results="$out/results.txt"
 : > "$results"
-
-# timed OUTPUT COMMAND: runs the command once; prints "wall rss size".
-timed() {
-  rm -f "$1"
-  /usr/bin/time -f '%e %M' -o "$out/time.txt" bash -c "$2" > "$out/last.log" 2>&1 || {
-    echo "failed: $2" >&2
-    tail -5 "$out/last.log" >&2
-    return 1
-  }
-  read -r wall rss < "$out/time.txt"
-  echo "$wall $rss $(stat -c %s "$1")"
-}
 
 # pair SET PAGES QOUT QCMD TOOL TOUT TCMD: quillory and TOOL in turn, PAIRS times. One line per
 # run: set|tool|pages|wall|rss|size|pair, the pair's number tying the two runs of a pair.

@@ -19,15 +19,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 corpus=${1:?usage: bench/jpeg-pages.sh CORPUS [OUTDIR] [PAIRS]}
 out=${2:-$(mktemp -d)}
 pairs=${3:-7}
-quillory=${QUILLORY:-$here/../build/release/quillory}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
-
-"$here/make_corpus.sh" "$corpus" > "$out/corpus.log" 2>&1 || {
-  echo "building the corpus failed, see $out/corpus.log" >&2
-  exit 1
-}
-[ -x "$quillory" ] || { echo "no quillory at $quillory (run make build)" >&2; exit 1; }
+. "$here/common.sh"
+corpus_run "$corpus" "$out"
 for tool in img2pdf cjpeg pdfimages /usr/bin/time /usr/bin/convert; do
   command -v "$tool" > /dev/null || { echo "$tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
@@ -42,31 +35,11 @@ jpegs=$(ls "$out"/q70/*.jpg | tr '\n' ' ')
 n=$(ls "$out"/q70/*.jpg | wc -l)
 
 settings() { # JpegEd_Value
-  mkdir -p "$out/config"
-  printf '[TMainForm]\nJPEG2000_Checked=False\nJpegEd_Value=%s\n' "$1" \
-    > "$out/config/$(basename "$quillory").ini"
+  quillory_settings JPEG2000_Checked=False "JpegEd_Value=$1"
 }
-q() {
-  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$out/config" \
-    "$quillory" "$@"
-}
-export -f q
-export quillory out
 
 results="$out/results.txt"
 : > "$results"
-
-# timed OUTPUT COMMAND: runs the command once; prints "wall rss size".
-timed() {
-  rm -f "$1"
-  /usr/bin/time -f '%e %M' -o "$out/time.txt" bash -c "$2" > "$out/last.log" 2>&1 || {
-    echo "failed: $2" >&2
-    tail -5 "$out/last.log" >&2
-    return 1
-  }
-  read -r wall rss < "$out/time.txt"
-  echo "$wall $rss $(stat -c %s "$1")"
-}
 
 settings 75
 for ((i = 0; i < pairs; i++)); do

@@ -8,19 +8,15 @@
 # with a fixed seed). Runs offscreen; prints Markdown tables.
 set -euo pipefail
 
-repo=$(cd "$(dirname "$0")/.." && pwd)
-tool=${QLY_PAGEHISTORY:-$repo/build/release/src/tools/qly-pagehistory}
-if [ ! -x "$tool" ]; then
-  cmake -S "$repo" -B "$repo/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$repo/build/release" --target qly-pagehistory >/dev/null
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+tool=${QLY_PAGEHISTORY:-$(build_tool qly-pagehistory)}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 picture=${1:-}
 if [ -z "$picture" ]; then
-  command -v convert >/dev/null || { echo "ImageMagick's convert is missing" >&2; exit 2; }
   picture=$work/a4.png
-  convert -size 1240x1754 -seed 7 plasma:fuchsia-teal "$picture"
+  plasma_page 1240x1754 "$picture"
 fi
 QT_QPA_PLATFORM=offscreen "$tool" "$picture" "${2:-500}" 2>/dev/null

@@ -7,19 +7,15 @@
 # with a fixed seed) made in a temporary folder. Runs offscreen; prints a Markdown table.
 set -euo pipefail
 
-repo=$(cd "$(dirname "$0")/.." && pwd)
-tool=${QLY_SORTVIEW:-$repo/build/release/src/tools/qly-sortview}
-if [ ! -x "$tool" ]; then
-  cmake -S "$repo" -B "$repo/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$repo/build/release" --target qly-sortview >/dev/null
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+tool=${QLY_SORTVIEW:-$(build_tool qly-sortview)}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 picture=${1:-}
 if [ -z "$picture" ]; then
-  command -v convert >/dev/null || { echo "ImageMagick's convert is missing" >&2; exit 2; }
   picture=$work/a4.png
-  convert -size 2480x3508 -seed 7 plasma:fuchsia-teal "$picture"
+  plasma_page 2480x3508 "$picture"
 fi
 QT_QPA_PLATFORM=offscreen "$tool" "$picture" "${2:-500}" 2>/dev/null

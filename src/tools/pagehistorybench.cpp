@@ -9,8 +9,7 @@
 #include "document/DynaArray.h"
 #include "document/PageDocument.h"
 #include "platform/GrafikRW3.h"
-#include "view/PageViews.h"
-#include "view/ViewGeometry.h"
+#include "tools/SortViewBench.h"
 
 #include <QApplication>
 #include <QDragMoveEvent>
@@ -32,10 +31,7 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using benchsupport::median;
 
 long rssAnonKb() {
     std::ifstream status("/proc/self/status");
@@ -77,23 +73,10 @@ int main(int argc, char** argv) {
     doc.appended(0);
 
     QScrollArea box;
-    box.resize(640, 400);
-    box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* view = new TSortView(nullptr, [&] {
-        SortViewState s;
-        s.pages = &bilder;
-        s.adib = 1;
+    TSortView* view = benchsupport::showSortView(box, bilder, [&doc](SortViewState& s) {
         s.selected = [&doc](uint32_t i) { return doc.isSelected(i); };
         s.marked = [&doc](uint32_t i) { return doc.isMarked(i); };
-        s.viewWidth = box.viewport()->width();
-        s.scrollPos = box.verticalScrollBar()->value();
-        s.clientHeight = box.viewport()->height();
-        return s;
     });
-    box.setWidget(view);
-    box.show();
-    view->refresh();
-    QApplication::processEvents();
     view->repaint(); // thumbnails of the visible rows made once
 
     QElapsedTimer t;

@@ -5,11 +5,10 @@
 // the grid not seen before. The pages share the picture's pixels (the view only reads them) but
 // are separate records, so each has its own thumbnail. Prints a Markdown table of milliseconds
 // (median of the repeated measurements).
+#include "tools/SortViewBench.h"
 #include "document/Dib.h"
 #include "document/DynaArray.h"
 #include "platform/GrafikRW3.h"
-#include "view/PageViews.h"
-#include "view/ViewGeometry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,14 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-} // namespace
+using benchsupport::median;
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -53,21 +45,7 @@ int main(int argc, char** argv) {
     }
 
     QScrollArea box;
-    box.resize(640, 400);
-    box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* view = new TSortView(nullptr, [&] {
-        SortViewState s;
-        s.pages = &bilder;
-        s.adib = 1;
-        s.viewWidth = box.viewport()->width();
-        s.scrollPos = box.verticalScrollBar()->value();
-        s.clientHeight = box.viewport()->height();
-        return s;
-    });
-    box.setWidget(view);
-    box.show();
-    view->refresh();
-    QApplication::processEvents();
+    TSortView* view = benchsupport::showSortView(box, bilder);
 
     QElapsedTimer t;
     auto timed = [&](auto&& step) {
