@@ -215,16 +215,25 @@ void TSortView::paintEvent(QPaintEvent*) {
             fill(p, x0 + 2, y0 + 3, x0 + 3, y1, white);
             // The current page in blue as always, the rest of the selection in the desktop's
             // selection colour, marked pages (blank ones found, say) in red.
+            const QColor red(220, 40, 40);
             const bool marked = s.marked && s.marked(static_cast<uint32_t>(i));
             const QColor back = i + 1 == s.adib ? QColor(0, 0, 255)
                                 : s.selected && s.selected(static_cast<uint32_t>(i))
                                     ? palette().color(QPalette::Highlight)
-                                : marked ? QColor(220, 40, 40)
+                                : marked ? red
                                          : QColor(192, 192, 192);
             fill(p, x0 + 3, y0 + 3, x0 + 5 + t.ox, y1 - 2, back);
             fill(p, x0 + 3, y0 + 3, x1 - 2, y0 + 5 + t.oy, back);
             fill(p, x0 + 3, y0 + 5 + t.oy + t.th, x1 - 2, y1 - 2, back);
             fill(p, x0 + 5 + t.ox + t.tw, y0 + 3, x1 - 2, y1 - 2, back);
+            if (marked && back != red) {
+                // A marked page that is current or selected keeps its mark as a red ring
+                // around the colour that says so.
+                fill(p, x0 + 3, y0 + 3, x1 - 2, y0 + 5, red);
+                fill(p, x0 + 3, y1 - 4, x1 - 2, y1 - 2, red);
+                fill(p, x0 + 3, y0 + 3, x0 + 5, y1 - 2, red);
+                fill(p, x1 - 4, y0 + 3, x1 - 2, y1 - 2, red);
+            }
             // Pictures are drawn whether or not the selection lies within the pages, so the
             // thumbnails stay when the selected last page has been deleted.
             if (t.tw > 0 && t.th > 0) {

@@ -211,6 +211,16 @@ TEST_F(Sorting, BlankPagesAreMarkedFirstAndDeletedOnlyWhenAsked) {
     click("MarkBlankBtn");
     EXPECT_EQ(form->pages().marked(), (std::vector<uint32_t>{0, 2}));
     EXPECT_EQ(form->bilder.count, 3u) << "marking deletes nothing";
+    // The marks show: red around a marked page, a red ring around the current one's blue.
+    ASSERT_EQ(form->adib, 1);
+    QApplication::processEvents();
+    const QImage view = form->PaintBox2->grab().toImage();
+    const QColor red(220, 40, 40), blue(0, 0, 255), grey(192, 192, 192);
+    EXPECT_EQ(view.pixelColor(3, 50), red);
+    EXPECT_EQ(view.pixelColor(5, 50), blue);
+    EXPECT_EQ(view.pixelColor(90 + 5, 50), grey);
+    EXPECT_EQ(view.pixelColor(180 + 3, 50), red);
+    EXPECT_EQ(view.pixelColor(180 + 5, 50), red);
     ASSERT_TRUE(form->DelMarkedBtn->isEnabled());
     dialogs.answers = {DialogAnswer::No};
     click("DelMarkedBtn");
