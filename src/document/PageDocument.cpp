@@ -279,6 +279,7 @@ void PageDocument::click(uint32_t index, bool toggle, bool extend) {
         }
         // The anchor stays where it was, so Shift+click again extends from the same page.
         state_ = stateOfPages(std::move(selected), state_.current);
+        extentEnd_ = r;
     } else if (toggle) {
         const auto it = std::find(selected.begin(), selected.end(), r);
         if (it != selected.end()) {
@@ -287,10 +288,31 @@ void PageDocument::click(uint32_t index, bool toggle, bool extend) {
             selected.push_back(r);
         }
         state_ = stateOfPages(std::move(selected), r);
+        extentEnd_ = 0;
     } else {
         state_ = stateOfPages({r}, r);
+        extentEnd_ = 0;
     }
     notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+std::vector<uint32_t> PageDocument::selectionOrCurrent() const {
+    std::vector<uint32_t> chosen = selection();
+    if (chosen.empty() && current() >= 0) {
+        chosen.push_back(static_cast<uint32_t>(current()));
+    }
+    return chosen;
+}
+
+int64_t PageDocument::extentEnd() const {
+    if (extentEnd_ != 0 &&
+        std::binary_search(state_.selected.begin(), state_.selected.end(), extentEnd_)) {
+        const auto it = std::find(state_.order.begin(), state_.order.end(), extentEnd_);
+        if (it != state_.order.end()) {
+            return it - state_.order.begin();
+        }
+    }
+    return current();
 }
 
 void PageDocument::selectAll() {
@@ -309,6 +331,7 @@ void PageDocument::setCurrent(uint32_t index) {
         selected = {r};
     }
     state_ = stateOfPages(std::move(selected), r);
+    extentEnd_ = 0;
     notify({PageChange::Kind::Selection, 0, bilder_.count});
 }
 
@@ -577,6 +600,22 @@ void PageDocument::setMarks(const std::vector<uint32_t>& indices) {
         }
     }
     notify({PageChange::Kind::Selection, 0, bilder_.count});
+}
+
+size_t PageDocument::markWhere(const std::function<bool(const dib&)>& test,
+                               const std::function<void(uint32_t, uint32_t)>& progress) {
+    std::vector<uint32_t> hits;
+    const auto n = static_cast<uint32_t>(state_.order.size());
+    for (uint32_t i = 0; i < n; ++i) {
+        if (test(*static_cast<const dib*>(bilder_.GetObject(i)))) {
+            hits.push_back(i);
+        }
+        if (progress) {
+            progress(i + 1, n);
+        }
+    }
+    setMarks(hits);
+    return hits.size();
 }
 
 std::vector<uint32_t> PageDocument::marked() const {

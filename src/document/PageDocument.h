@@ -93,6 +93,12 @@ class PageDocument {
     // it are selected. Out of range: nothing.
     void click(uint32_t index, bool toggle = false, bool extend = false);
     void selectAll();
+    // The selection, or the current page alone when nothing is selected (what a command on "the
+    // selected pages" acts on); empty without pages.
+    std::vector<uint32_t> selectionOrCurrent() const;
+    // The moving end of a selection extended with Shift: the page last reached by an extending
+    // click, while it is still selected; else the current page. Shift+arrow keys go on from it.
+    int64_t extentEnd() const;
     // Sets the current page without touching the selection's others (the page number field).
     void setCurrent(uint32_t index);
 
@@ -126,6 +132,10 @@ class PageDocument {
     // ---- marks (blank pages found, say): kept with the page, not part of the history ----
     bool isMarked(uint32_t index) const;
     void setMarks(const std::vector<uint32_t>& indices);
+    // Marks the pages for which `test` holds and unmarks the others; `progress` hears of each
+    // page looked at (pages done, pages in all). Returns how many are marked.
+    size_t markWhere(const std::function<bool(const dib&)>& test,
+                     const std::function<void(uint32_t, uint32_t)>& progress = {});
     std::vector<uint32_t> marked() const;
 
     // ---- history ----
@@ -176,6 +186,7 @@ class PageDocument {
     std::deque<Step> undo_;
     std::vector<Step> redo_;
     std::set<PageRef> marks_;
+    PageRef extentEnd_ = 0; // see extentEnd(); 0: none
 };
 
 // Writes the session folder's journal after every change of the pages, and removes the files of

@@ -1,10 +1,12 @@
 #include "imaging/BlankPage.h"
 
+#include "document/Dib.h"
 #include "platform/GrafikRW3.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -100,4 +102,24 @@ BlankPageReport lookForBlank(const dib& page, const BlankPageOptions& options) {
     }
     report.blank = double(report.inkedCells) * 10000 <= options.inkedCells * double(report.cells);
     return report;
+}
+
+bool makeWhitePage(dib& out, double widthMm, double heightMm, double dpi) {
+    out = dib{};
+    dpi = std::clamp(std::isfinite(dpi) ? dpi : 300.0, 10.0, 10000.0);
+    const auto side = [dpi](double mm) {
+        const double px = std::isfinite(mm) ? std::round(mm / 25.4 * dpi) : 1.0;
+        return static_cast<int32_t>(std::clamp(px, 1.0, 65535.0));
+    };
+    newdib(out, side(widthMm), side(heightMm), 1, nullptr, 0);
+    if (out.poi == nullptr) {
+        out = dib{};
+        return false;
+    }
+    // One bit with the table black, white: every bit set is white paper.
+    std::memset(out.poi, 0xff, size_t(out.bytew) * size_t(dibheight(out)));
+    const auto dpm = static_cast<int32_t>(std::lround(dpi / 0.0254));
+    out.pmi->bmiHeader.biXPelsPerMeter = dpm;
+    out.pmi->bmiHeader.biYPelsPerMeter = dpm;
+    return true;
 }

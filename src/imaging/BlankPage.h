@@ -28,3 +28,7 @@ struct BlankPageReport {
 
 // Looks at one page (any depth the page records have). A page without pixels is blank.
 BlankPageReport lookForBlank(const dib& page, const BlankPageOptions& options = {});
+
+// A white page of `widthMm` x `heightMm` at `dpi` (each side at least one pixel, at most 65535),
+// in one bit, with its resolution recorded; false (and `out` empty) without memory for it.
+bool makeWhitePage(dib& out, double widthMm, double heightMm, double dpi);

@@ -252,6 +252,65 @@ TEST(PageHistory, UndoRestoresTheSelectionAndANewChangeForgetsWhatWasUndone) {
     EXPECT_FALSE(doc.canRedo());
 }
 
+TEST(PageSelection, CommandsActOnTheSelectionOrTheCurrentPageAndShiftGoesOnFromItsMovingEnd) {
+    Pages pages;
+    PageDocument doc(pages.bilder);
+    EXPECT_TRUE(doc.selectionOrCurrent().empty()) << "no pages, nothing to act on";
+    EXPECT_EQ(doc.extentEnd(), -1);
+    std::mt19937 rng(11);
+    for (int i = 0; i < 8; ++i) {
+        dib page = makePage(rng);
+        std::memcpy(pages.bilder.Add(), &page, sizeof page);
+    }
+    doc.appended(0);
+    doc.setCurrent(4);
+    EXPECT_EQ(doc.selectionOrCurrent(), (std::vector<uint32_t>{4}));
+    // Each row: a click (index, Ctrl, Shift); then the selection and where Shift goes on from.
+    struct Row {
+        uint32_t index;
+        bool toggle, extend;
+        std::vector<uint32_t> selection;
+        int64_t extentEnd;
+    };
+    const Row rows[] = {
+        {2, false, false, {2}, 2},         // a plain click: the page alone
+        {4, false, true, {2, 3, 4}, 4},    // Shift: from the current page to it
+        {5, false, true, {2, 3, 4, 5}, 5}, // again: the anchor stays, the end moves on
+        {0, false, true, {0, 1, 2}, 0},    // and may cross the anchor
+        {6, true, false, {0, 1, 2, 6}, 6}, // Ctrl adds a page and makes it current
+        {6, true, false, {0, 1, 2}, 6},    // Ctrl again takes it out; it stays current
+        {7, false, false, {7}, 7},         // a plain click starts anew
+    };
+    for (const Row& r : rows) {
+        doc.click(r.index, r.toggle, r.extend);
+        EXPECT_EQ(doc.selectionOrCurrent(), r.selection) << "click on " << r.index;
+        EXPECT_EQ(doc.extentEnd(), r.extentEnd) << "click on " << r.index;
+    }
+    // Moving the page number field's page ends an extension.
+    doc.click(3, false, true);
+    doc.setCurrent(1);
+    EXPECT_EQ(doc.extentEnd(), 1);
+
+    // Marks follow a test over the pictures and replace the earlier ones; progress counts up.
+    std::vector<uint32_t> seen;
+    const size_t hits = doc.markWhere([](const dib& d) { return dibbits(d) == 8; },
+                                      [&seen](uint32_t done, uint32_t all) {
+                                          EXPECT_EQ(all, 8u);
+                                          seen.push_back(done);
+                                      });
+    std::vector<uint32_t> grey;
+    for (uint32_t i = 0; i < 8; ++i) {
+        if (dibbits(*static_cast<dib*>(pages.bilder.GetObject(i))) == 8) {
+            grey.push_back(i);
+        }
+    }
+    EXPECT_EQ(doc.marked(), grey);
+    EXPECT_EQ(hits, grey.size());
+    EXPECT_EQ(seen, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(doc.markWhere([](const dib&) { return false; }), 0u);
+    EXPECT_TRUE(doc.marked().empty());
+}
+
 TEST(PageHistory, ThePicturesThemselvesComeBackAndNoneIsCopied) {
     Pages pages;
     PageDocument doc(pages.bilder);

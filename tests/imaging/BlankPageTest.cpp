@@ -1,6 +1,7 @@
 // Blank pages among rendered A4 pages at 300 dpi: only the truly blank ones are found, whatever
 // the paper's shade, the scanner's specks or the punch holes in the margin.
 #include "imaging/BlankPage.h"
+#include "document/Dib.h"
 
 #include "common/Shell.h"
 #include "common/TestDib.h"
@@ -79,6 +80,38 @@ TEST(BlankPages, EveryDepthIsLookedAtByItsColours) {
             }
         }
         EXPECT_FALSE(lookForBlank(*d).blank);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(BlankPages, AWhitePageHasThePaperSizeAtTheResolutionAndIsBlank) {
+    const struct {
+        double widthMm, heightMm, dpi;
+        int32_t width, height, dotsPerMetre;
+    } rows[] = {
+        {210, 297, 300, 2480, 3508, 11811}, // A4 at 300 dpi
+        {215.9, 279.4, 150, 1275, 1650, 5906},
+        {10, 10, 10, 4, 4, 394},              // the smallest the fields allow
+        {0.01, 0.01, 72, 1, 1, 2835},         // never below one pixel
+        {100, 50, 1e9, 39370, 19685, 393701}, // the resolution is held to 10000 dpi
+    };
+    for (const auto& r : rows) {
+        qlytest::OwnedDib page;
+        ASSERT_TRUE(makeWhitePage(*page, r.widthMm, r.heightMm, r.dpi)) << r.widthMm;
+        EXPECT_EQ(dibwidth(*page), r.width);
+        EXPECT_EQ(dibheight(*page), r.height);
+        EXPECT_EQ(dibbits(*page), 1);
+        EXPECT_EQ(page->pmi->bmiHeader.biXPelsPerMeter, r.dotsPerMetre);
+        EXPECT_EQ(page->pmi->bmiHeader.biYPelsPerMeter, r.dotsPerMetre);
+        EXPECT_TRUE(lookForBlank(*page).blank);
+        // Every bit set, and colour 1 of the table is white.
+        EXPECT_EQ(getpixel(*page, 0, 0), 1u);
+        EXPECT_EQ(getpixel(*page, r.width - 1, r.height - 1), 1u);
+        const RGBQUAD white = page->pmi->bmiColors[1];
+        EXPECT_EQ(white.rgbRed + white.rgbGreen + white.rgbBlue, 3 * 255);
     }
 }
 
