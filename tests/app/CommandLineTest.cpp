@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 using pdftest::CommandResult;
 using qlytest::TempDir;
@@ -420,6 +421,54 @@ TEST_F(CommandLine, AnUnknownOptionIsAnErrorWithStatusTwo) {
         << style.output;
     EXPECT_FALSE(std::filesystem::exists(pdf));
     EXPECT_FALSE(std::filesystem::exists(dir_.path() / "config" / "quillory.ini"));
+}
+
+// The language comes from the environment as the desktop sets it: LANGUAGE first, then LC_ALL,
+// LC_MESSAGES and LANG; a language the program does not have, or none, is English. The usage and
+// the command line's errors are in it.
+TEST_F(CommandLine, HelpAndErrorsAreInTheLanguageOfTheEnvironment) {
+    const struct {
+        const char* environment;
+        bool german;
+    } cases[] = {
+        {"LANGUAGE=en LANG=de_DE.UTF-8", false},
+        {"LANGUAGE=de LANG=en_US.UTF-8", true},
+        {"LANGUAGE=de", true},
+        {"LANG=de_DE.UTF-8", true},
+        {"LANG=de_AT.UTF-8", true},
+        {"LANG=en_GB.UTF-8", false},
+        {"LC_ALL=C", false},
+        {"LC_ALL=C LANG=de_DE.UTF-8", false},
+        {"LANGUAGE=fr:de LANG=fr_FR.UTF-8", true},
+        {"LANG=fr_FR.UTF-8", false},
+        {"", false},
+    };
+    const std::string pdf = dir_.file("out.pdf");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.environment);
+        const std::string env =
+            std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG ") + c.environment + " ";
+        const CommandResult help = pdftest::run("(" + env + command("--help") + " 2>/dev/null)");
+        EXPECT_EQ(help.status, 0);
+        const char* first = c.german ? "Aufruf: quillory [OPTION...] [--] [BILD...] AUSGABE\n"
+                                     : "Usage: quillory [OPTION...] [--] [PICTURE...] OUTPUT\n";
+        EXPECT_EQ(help.output.rfind(first, 0), 0u) << help.output;
+        const std::vector<std::string> lines =
+            c.german
+                ? std::vector<std::string>{"  -h, --help     diese Hilfe anzeigen",
+                                           "Rückgabewert: 0"}
+                : std::vector<std::string>{"  -h, --help     show this help", "Exit status: 0"};
+        for (const std::string& line : lines) {
+            EXPECT_NE(help.output.find(line), std::string::npos) << line;
+        }
+        const CommandResult error =
+            pdftest::run("(" + env + command("-x '" + pdf + "'") + " >/dev/null)");
+        EXPECT_EQ(error.status, 2);
+        EXPECT_EQ(error.output, c.german
+                                    ? "quillory: unbekannte Option -x\nHilfe: quillory --help\n"
+                                    : "quillory: unknown option -x\nHelp: quillory --help\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
 TEST_F(CommandLine, DoubleDashLetsAFileStartWithADashAndQtOptionsAreNotFiles) {

@@ -1,6 +1,7 @@
-// The language chosen from the user's languages, the texts' markers, and numbers in the chosen
-// language.
+// The language chosen from the user's languages, the texts' markers, and the command line's texts
+// in English.
 #include "app/Language.h"
+#include "app/CommandLine.h"
 #include "platform/Texts.h"
 
 #include <QLocale>
@@ -63,7 +64,8 @@ TEST(Language, MarkersAreReplacedByTheirValuesOnce) {
     }
 }
 
-// English while the test lives; then German, with the number locale as it was.
+// The command line's texts in English while it lives; then German, with the number locale as it
+// was.
 class English : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(qly::texts::useLanguage(Language::English)); }
@@ -73,6 +75,33 @@ class English : public ::testing::Test {
     }
     QLocale numbers_;
 };
+
+TEST_F(English, TheUsageAndTheCommandLinesErrorsAreInTheChosenLanguage) {
+    EXPECT_EQ(qly::texts::currentLanguage(), Language::English);
+    const std::string usage = usageText();
+    EXPECT_EQ(usage.rfind("Usage: quillory [OPTION...] [--] [PICTURE...] OUTPUT\n", 0), 0u)
+        << usage;
+    for (const char* line : {"  -h, --help     show this help and exit\n",
+                             "      --version  show the version and exit\n", "--ocr-lang=LANGUAGES",
+                             "quillory.ini", "Exit status: 0"}) {
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(usage.find("Aufruf"), std::string::npos);
+    EXPECT_EQ(usage.back(), '\n');
+    EXPECT_EQ(parseCommandLine({"-x"}).error, "unknown option -x");
+    // The option's name goes in once, even when it looks like a marker.
+    EXPECT_EQ(parseCommandLine({"-%1"}).error, "unknown option -%1");
+    EXPECT_EQ(parseCommandLine({"a.png", "-style"}).error, "option -style needs a value");
+    EXPECT_EQ(parseCommandLine({"--ocr-lang"}).error,
+              "option --ocr-lang needs languages: --ocr-lang=deu+eng");
+    EXPECT_EQ(parseCommandLine({"--ocr-lang=de!"}).error,
+              "invalid languages in --ocr-lang=de! (language codes joined by +, such as deu+eng)");
+    EXPECT_EQ(versionText(), "quillory 1.7\n");
+    // German again: the texts as the sources write them.
+    qly::texts::useLanguage(Language::German);
+    EXPECT_EQ(usageText().rfind("Aufruf: quillory [OPTION...] [--] [BILD...] AUSGABE\n", 0), 0u);
+    EXPECT_EQ(parseCommandLine({"-x"}).error, "unbekannte Option -x");
+}
 
 // Numbers are written with the language's decimal separator, whatever LC_NUMERIC or LANG say
 // (the tests run with LANG=C.UTF-8 and LANGUAGE=de, which make Qt's system locale a German that
