@@ -5,6 +5,7 @@
 #include "document/DocumentFile.h"
 #include "document/DynaArray.h"
 #include "pdf/PdfTestUtil.h"
+#include "platform/Texts.h"
 
 #include <gtest/gtest.h>
 
@@ -469,6 +470,47 @@ TEST_F(CommandLine, HelpAndErrorsAreInTheLanguageOfTheEnvironment) {
                                     : "quillory: unknown option -x\nHelp: quillory --help\n");
     }
     EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
+// The messages of a run without a display speak the environment's language too: a call without
+// files, an output that is refused, and the pages written.
+TEST_F(CommandLine, MessagesWithoutADisplayAreInTheLanguageOfTheEnvironment) {
+    const std::string notes = dir_.file("notes.txt");
+    std::ofstream(notes) << "my notes";
+    const std::string pic = picture("a.bmp", 40, 30, 24, 3);
+    const struct {
+        const char* language;
+        const char* noFiles;
+        const char* refused;
+        const char* written;
+    } cases[] = {
+        {"de",
+         "quillory: kein Bildschirm vorhanden.\nAufruf ohne Fenster: quillory BILD... "
+         "AUSGABE.pdf\n",
+         "quillory: Es ist keine Eingabedatei angegeben: die Datei %1 würde durch eine leere "
+         "ersetzt und wird nicht überschrieben.\n",
+         "quillory: 1 Seite(n) nach %1 geschrieben\n"},
+        {"en",
+         "quillory: no display available.\nCall without a window: quillory PICTURE... OUTPUT.pdf\n",
+         "quillory: No input file is given: the file %1 would be replaced by an empty one and is "
+         "not overwritten.\n",
+         "quillory: 1 page(s) written to %1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        const std::string env = std::string("env LANGUAGE=") + c.language + " ";
+        CommandResult r = pdftest::run(env + command(""));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.output, c.noFiles);
+        r = pdftest::run(env + command("'" + notes + "'"));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.output, qly::withArgs(c.refused, {notes}));
+        const std::string pdf = dir_.file(std::string(c.language) + ".pdf");
+        r = pdftest::run(env + command(pic + " '" + pdf + "'"));
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.output, qly::withArgs(c.written, {pdf}));
+    }
+    EXPECT_EQ(pdftest::readFile(notes), "my notes");
 }
 
 TEST_F(CommandLine, DoubleDashLetsAFileStartWithADashAndQtOptionsAreNotFiles) {
