@@ -18,7 +18,7 @@ struct CommandLine {
     // Qt's own options with their values, in order, for the application object: Qt is never
     // handed a file, so a file named like one of its options stays a file.
     std::vector<std::string> qtOptions;
-    // For Action::Error: the German message, without the program name.
+    // For Action::Error: the message in the program's language, without the program name.
     std::string error;
     // --ocr: recognise the text of the pages whatever the kept settings say; --ocr-lang=LANGS
     // also, in these languages (empty: the kept ones).
@@ -40,7 +40,7 @@ void applyCommandLine(const CommandLine& cl, ExportSettings& settings);
 // missing, and --ocr-lang without valid languages are errors.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
-// The usage printed for --help, German, ending in a line feed.
+// The usage printed for --help, in the program's language, ending in a line feed.
 std::string usageText();
 // "quillory 1.7" and a line feed.
 std::string versionText();

@@ -8,6 +8,7 @@
 #include "platform/GrafikRW3.h"
 #include "platform/IoError.h"
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -79,8 +80,11 @@ OutputRefusal outputRefusal(const std::vector<std::string>& args) {
     }
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (fs::equivalent(args[i], out, ec)) {
-            return {"Die Ausgabedatei " + out +
-                        " ist zugleich eine Eingabedatei und wird nicht überschrieben.",
+            return {qly::withArgs(qly::translate(
+                                      "Conversion",
+                                      "Die Ausgabedatei %1 ist zugleich eine Eingabedatei und wird "
+                                      "nicht überschrieben."),
+                                  {out}),
                     1};
         }
     }
@@ -93,19 +97,29 @@ OutputRefusal outputRefusal(const std::vector<std::string>& args) {
         return {};
     }
     if (args.size() == 1) {
-        return {"Es ist keine Eingabedatei angegeben: die Datei " + out +
-                    " würde durch eine leere ersetzt und wird nicht überschrieben.",
+        return {qly::withArgs(
+                    qly::translate("Conversion",
+                                   "Es ist keine Eingabedatei angegeben: die Datei %1 würde durch "
+                                   "eine leere ersetzt und wird nicht überschrieben."),
+                    {out}),
                 2};
     }
     if (isDocumentName(out)) {
         if (!looksLikeDocument(out)) {
-            return {"Die Ausgabedatei " + out +
-                        " ist kein Quillory Dokument und wird nicht überschrieben.",
+            return {qly::withArgs(
+                        qly::translate("Conversion",
+                                       "Die Ausgabedatei %1 ist kein Quillory Dokument und wird "
+                                       "nicht überschrieben."),
+                        {out}),
                     1};
         }
     } else if (!looksLikePdf(out)) {
-        return {"Die Ausgabedatei " + out + " ist keine PDF-Datei und wird nicht überschrieben.",
-                1};
+        return {
+            qly::withArgs(qly::translate("Conversion",
+                                         "Die Ausgabedatei %1 ist keine PDF-Datei und wird nicht "
+                                         "überschrieben."),
+                          {out}),
+            1};
     }
     return {};
 }
@@ -134,12 +148,13 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
     DocumentLayout layout;
     const DocumentStatus status = readDocument(file, pages, layout);
     if (status != DocumentStatus::Ok) {
-        qly::messageSink().showMessage("Fehler beim Öffnen von " + file + "!",
-                                       status == DocumentStatus::CannotOpen
-                                           ? "Fehler: Konnte Datei nicht öffnen..."
-                                           : "Fehler: Die Datei ist keine gültige Varnholme "
-                                             "Datei...",
-                                       qly::MessageIcon::Error);
+        qly::messageSink().showMessage(
+            qly::withArgs(qly::translate("Conversion", "Fehler beim Öffnen von %1!"), {file}),
+            status == DocumentStatus::CannotOpen
+                ? qly::translate("Conversion", "Fehler: Konnte Datei nicht öffnen...")
+                : qly::translate("Conversion",
+                                 "Fehler: Die Datei ist keine gültige Varnholme Datei..."),
+            qly::MessageIcon::Error);
         return false;
     }
     applyDocumentLayout(settings, layout);
@@ -210,7 +225,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
         }
         ++(added ? result.picturesAdded : result.picturesFailed);
         if (model != nullptr) {
-            model->appended(before);
+            model->appended(before, qly::translate("Conversion", "Hinzufügen"));
         }
         for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
             if (showsNoPage) {
@@ -246,8 +261,9 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {
-            qly::messageSink().showMessage("", "Fehler: Konnte Datei nicht erstellen...",
-                                           qly::MessageIcon::Error);
+            qly::messageSink().showMessage(
+                "", qly::translate("Conversion", "Fehler: Konnte Datei nicht erstellen..."),
+                qly::MessageIcon::Error);
         }
         result.pdfWritten = status == DocumentStatus::Ok;
         return result;
@@ -259,7 +275,7 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     } catch (const qly::IoError& e) {
         result.writeError = e.what();
     } catch (const std::bad_alloc&) {
-        result.writeError = "Nicht genug Arbeitsspeicher.";
+        result.writeError = qly::translate("Conversion", "Nicht genug Arbeitsspeicher.");
     }
     return result;
 }

@@ -14,22 +14,23 @@ namespace {
 
 FileDialogOptions documentDialog(bool save) {
     FileDialogOptions o;
-    o.filter = "Quillory Dokumente (*.qly)|*.qly";
+    o.filter = TMainForm::tr("Quillory Dokumente (*.qly)|*.qly").toStdString();
     o.defaultExt = "qly";
     o.overwritePrompt = save;
     return o;
 }
 
-void documentError(const char* text) {
-    dialogs().messageBox("", text, qly::MessageIcon::Error, DialogButtons::Ok);
+void documentError(const QString& text) {
+    dialogs().messageBox("", text.toStdString(), qly::MessageIcon::Error, DialogButtons::Ok);
 }
 
 } // namespace
 
 void TMainForm::NewBtnClick() {
-    if (dialogs().messageBox("Datei/Neu",
-                             "Achtung: Alle Bilder werden nun entfernt. Alle Bilder, die noch "
-                             "nicht abgespeichert sind, gehen verloren!",
+    if (dialogs().messageBox(tr("Datei/Neu").toStdString(),
+                             tr("Achtung: Alle Bilder werden nun entfernt. Alle Bilder, die noch "
+                                "nicht abgespeichert sind, gehen verloren!")
+                                 .toStdString(),
                              qly::MessageIcon::Information,
                              DialogButtons::OkCancel) != DialogAnswer::Ok) {
         return;
@@ -42,7 +43,8 @@ void TMainForm::NewBtnClick() {
 
 void TMainForm::OpenBtnClick() {
     if (dialogs().messageBox(
-            "Datei|Öffnen", "Alle nicht gespeicherten Einstellungen gehen verloren.",
+            tr("Datei|Öffnen").toStdString(),
+            tr("Alle nicht gespeicherten Einstellungen gehen verloren.").toStdString(),
             qly::MessageIcon::Question, DialogButtons::OkCancel) != DialogAnswer::Ok) {
         return;
     }
@@ -68,15 +70,15 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
         [this](dib& page) { pages_->adopt(page); });
     SetProStatus(0);
     if (status == DocumentStatus::CannotOpen) {
-        documentError("Fehler: Konnte Datei nicht öffnen...");
+        documentError(tr("Fehler: Konnte Datei nicht öffnen..."));
         return false;
     }
     if (status != DocumentStatus::Ok) {
-        documentError("Fehler: Die Datei ist keine gültige Varnholme Datei...");
+        documentError(tr("Fehler: Die Datei ist keine gültige Varnholme Datei..."));
         return false;
     }
     applyLayout(layout);
-    pages_->replaceAll(pages);
+    pages_->replaceAll(pages, tr("Öffnen", "a step in the history").toStdString());
     RefreshPageCounter();
     PaintBox1Paint();
     PaintBox2Paint();
@@ -107,6 +109,6 @@ void TMainForm::SaveAsBtnClick() {
     // A save that failed half-way is reported like one that could not begin: the earlier file
     // of that name is still there.
     if (status != DocumentStatus::Ok) {
-        documentError("Fehler: Konnte Datei nicht erstellen...");
+        documentError(tr("Fehler: Konnte Datei nicht erstellen..."));
     }
 }

@@ -29,14 +29,21 @@ std::string lookup(const char* context, const char* source) {
 }
 
 QLocale numberLocale(Language language) {
-    const QLocale::Language wanted =
-        language == Language::German ? QLocale::German : QLocale::English;
+    const QLocale usual = language == Language::German
+                              ? QLocale(QLocale::German, QLocale::Germany)
+                              : QLocale(QLocale::English, QLocale::UnitedStates);
+    // The desktop's region where it speaks the language (de_AT, en_GB). Not the system locale
+    // itself: its language follows LANGUAGE, its numbers LC_NUMERIC or LANG, so with
+    // LANGUAGE=de and LANG=C.UTF-8 it would be a German with a decimal point.
     const QLocale system = QLocale::system();
-    if (system.language() == wanted) {
-        return system;
+    if (system.language() == usual.language()) {
+        const QLocale regional(usual.language(), system.territory());
+        if (regional.language() == usual.language() &&
+            regional.decimalPoint() == usual.decimalPoint()) {
+            return regional;
+        }
     }
-    return language == Language::German ? QLocale(QLocale::German, QLocale::Germany)
-                                        : QLocale(QLocale::English, QLocale::UnitedStates);
+    return usual;
 }
 
 } // namespace

@@ -18,7 +18,9 @@ Language chooseLanguage(const QStringList& uiLanguages);
 Language systemLanguage();
 
 // Makes `language` the program's: the texts of the window and of the engine, and the locale of
-// numbers in fields (the desktop's own when it has that language, else the language's usual one).
+// numbers in fields: the language's in the desktop's region where the desktop speaks it (de_AT,
+// en_GB), else its usual one (de_DE, en_US); always with the language's decimal separator, a
+// comma in German and a point in English.
 // Qt's own texts are switched as well once an application object exists; call
 // `installIntoApplication` after creating it. Returns false when the translation could not be
 // loaded (the texts then stay German).

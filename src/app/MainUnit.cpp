@@ -73,7 +73,7 @@ QString q(const std::string& s) {
 TMainForm::TMainForm(std::vector<std::string> args, std::string settingsFile)
     : args_(std::move(args)), settingsFile_(std::move(settingsFile)) {
     setObjectName("MainForm");
-    setWindowTitle(QStringLiteral("Torvand Quillory 1.7"));
+    setWindowTitle(tr("Torvand Quillory 1.7"));
     progpath = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
     if (progpath.empty() || progpath.back() != '/') {
         progpath += '/';
@@ -409,28 +409,36 @@ void TMainForm::FormShow() {
 
 void TMainForm::offerRecovery() {
     if (store_ == nullptr) {
-        showError("Die Seiten können nicht in Dateien gesichert werden und bleiben im "
-                  "Arbeitsspeicher: " +
-                  storeError_);
+        showError(tr("Die Seiten können nicht in Dateien gesichert werden und bleiben im "
+                     "Arbeitsspeicher: %1")
+                      .arg(q(storeError_))
+                      .toStdString());
         return;
     }
     for (qly::LeftSession& session : qly::findLeftSessions(qly::pageStateFolder())) {
         const size_t count = session.journal().pages.size();
         const QDateTime when = QDateTime::fromSecsSinceEpoch(session.journal().time);
-        std::string text =
-            "Quillory wurde nicht ordnungsgemäß beendet. Von der Sitzung, die zuletzt am " +
-            when.toString("dd.MM.yyyy").toStdString() + " um " +
-            when.toString("HH:mm").toStdString() + " Uhr geändert wurde, sind noch " +
-            std::to_string(count) + (count == 1 ? " Seite" : " Seiten") + " vorhanden.";
+        // The date and the time as the language writes them.
+        const QString date = when.toString(tr("dd.MM.yyyy", "date of the session in the recovery"));
+        const QString time = when.toString(tr("HH:mm", "time of the session in the recovery"));
+        // German says "sind noch 1 Seite" as it always has.
+        QString text =
+            count == 1
+                ? tr("Quillory wurde nicht ordnungsgemäß beendet. Von der Sitzung, die zuletzt am "
+                     "%1 um %2 Uhr geändert wurde, sind noch 1 Seite vorhanden.")
+                      .arg(date, time)
+                : tr("Quillory wurde nicht ordnungsgemäß beendet. Von der Sitzung, die zuletzt am "
+                     "%1 um %2 Uhr geändert wurde, sind noch %3 Seiten vorhanden.")
+                      .arg(date, time, QString::number(count));
         if (!session.journalRead()) {
-            text += "\n\nDie Liste der Seiten ist beschädigt: die Seiten kommen in der "
-                    "Reihenfolge zurück, in der sie aufgenommen wurden.";
+            text += tr("\n\nDie Liste der Seiten ist beschädigt: die Seiten kommen in der "
+                       "Reihenfolge zurück, in der sie aufgenommen wurden.");
         }
-        text += "\n\nJa: die Seiten wiederherstellen\nNein: die Seiten endgültig löschen\n"
-                "Abbrechen: beim nächsten Start wieder fragen";
+        text += tr("\n\nJa: die Seiten wiederherstellen\nNein: die Seiten endgültig löschen\n"
+                   "Abbrechen: beim nächsten Start wieder fragen");
         const DialogAnswer answer =
-            dialogs().messageBox("Seiten wiederherstellen", text, qly::MessageIcon::Question,
-                                 DialogButtons::YesNoCancel);
+            dialogs().messageBox(tr("Seiten wiederherstellen").toStdString(), text.toStdString(),
+                                 qly::MessageIcon::Question, DialogButtons::YesNoCancel);
         if (answer == DialogAnswer::No) {
             session.remove();
             continue;
@@ -444,7 +452,7 @@ void TMainForm::offerRecovery() {
         if (session.journalRead()) {
             applyLayout(session.journal().layout);
         }
-        pages_->appended(before);
+        pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();
@@ -453,9 +461,10 @@ void TMainForm::offerRecovery() {
             for (const std::string& p : problems) {
                 list += "\n" + p;
             }
-            dialogs().messageBox("Seiten wiederherstellen",
-                                 "Nicht alle Seiten konnten wiederhergestellt werden:" + list,
-                                 qly::MessageIcon::Warning, DialogButtons::Ok);
+            dialogs().messageBox(
+                tr("Seiten wiederherstellen").toStdString(),
+                tr("Nicht alle Seiten konnten wiederhergestellt werden:").toStdString() + list,
+                qly::MessageIcon::Warning, DialogButtons::Ok);
         }
     }
 }
@@ -478,10 +487,12 @@ void TMainForm::addArgumentsAsPages() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    return dialogs().messageBox(
-               "Programm beenden",
-               "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!",
-               qly::MessageIcon::Information, DialogButtons::OkCancel) == DialogAnswer::Ok;
+    return dialogs().messageBox(tr("Programm beenden").toStdString(),
+                                tr("Hiermit beenden Sie das Programm! Alle nicht gespeicherten "
+                                   "Daten gehen verloren!")
+                                    .toStdString(),
+                                qly::MessageIcon::Information,
+                                DialogButtons::OkCancel) == DialogAnswer::Ok;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -562,7 +573,7 @@ void TMainForm::SetProStatus(int percent) {
 
 void TMainForm::RefreshPageCounter() {
     const int count = static_cast<int>(std::min<uint32_t>(bilder.count, 0x7fffffff));
-    Label2->setText(tr("von ") + QString::number(count));
+    Label2->setText(tr("von %1").arg(count));
     if (PageEd->value() > count) {
         PageEd->setValue(count);
     }
@@ -572,7 +583,7 @@ void TMainForm::RefreshPageCounter() {
 
 void TMainForm::showLastPage() {
     const int count = static_cast<int>(std::min<uint32_t>(bilder.count, 0x7fffffff));
-    Label2->setText(tr("von ") + QString::number(count));
+    Label2->setText(tr("von %1").arg(count));
     PageEd->setMaximum(std::max(count, 1));
     PageEd->setValue(count);
 }
@@ -583,7 +594,7 @@ void TMainForm::AddPicture_(const std::string& fileName) {
         // Files chosen together are one step; the page goes to the page store at once all the
         // same.
         if (addingFrom_ < 0) {
-            pages_->appended(before);
+            pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
         } else {
             pages_->adopt(*static_cast<dib*>(bilder.GetObject(before)));
         }
@@ -607,7 +618,7 @@ void TMainForm::OpenPicsBtnClick() {
     }
     const auto from = static_cast<uint32_t>(addingFrom_);
     addingFrom_ = -1;
-    pages_->appended(from, "Bilder hinzufügen");
+    pages_->appended(from, tr("Bilder hinzufügen", "a step in the history").toStdString());
 }
 
 void TMainForm::SavePicBtnClick() {
@@ -634,9 +645,10 @@ void TMainForm::DelBtnClick() {
     if (n < 1 || n > int64_t{bilder.count}) {
         return;
     }
-    if (dialogs().messageBox("Bild löschen",
-                             "Wollen Sie das aktuelle Bild tatsächlich unwiderruflich aus dem "
-                             "Dokument löschen?",
+    if (dialogs().messageBox(tr("Bild löschen").toStdString(),
+                             tr("Wollen Sie das aktuelle Bild tatsächlich unwiderruflich aus dem "
+                                "Dokument löschen?")
+                                 .toStdString(),
                              qly::MessageIcon::Question,
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
@@ -687,7 +699,7 @@ void TMainForm::VerschrankBtnClick() {
         return;
     }
     if (!pages_->interleave(VerschrankForm->MitteEd->value(), VerschrankForm->style())) {
-        showError("Nicht genug Arbeitsspeicher, um die Seiten zu verschränken.");
+        showError(tr("Nicht genug Arbeitsspeicher, um die Seiten zu verschränken.").toStdString());
         return;
     }
     PaintBox2Paint();
@@ -706,7 +718,8 @@ void TMainForm::rotate(bool left) {
         turned, *static_cast<dib*>(bilder.GetObject(static_cast<uint32_t>(n - 1))),
         left ? RotateDirection::Left : RotateDirection::Right, [this](int p) { SetProStatus(p); });
     SetProStatus(0);
-    if (done && pages_->replacePicture(n, turned)) {
+    if (done &&
+        pages_->replacePicture(n, turned, tr("Drehen", "a step in the history").toStdString())) {
         PaintBox1Paint();
         PaintBox2Paint();
     }
@@ -738,7 +751,7 @@ bool TMainForm::runExport(const std::string& fname) {
     } catch (const qly::IoError& e) {
         showError(e.what());
     } catch (const std::bad_alloc&) {
-        showError("Nicht genug Arbeitsspeicher.");
+        showError(tr("Nicht genug Arbeitsspeicher.").toStdString());
     }
     setBusy(false);
     return written;
@@ -748,7 +761,7 @@ namespace {
 
 FileDialogOptions pdfDialog() {
     FileDialogOptions o;
-    o.filter = "PDF-Dateien (*.pdf)|*.pdf";
+    o.filter = TMainForm::tr("PDF-Dateien (*.pdf)|*.pdf").toStdString();
     o.defaultExt = "pdf";
     o.overwritePrompt = true;
     return o;

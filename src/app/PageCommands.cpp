@@ -33,8 +33,9 @@
 
 namespace {
 
-QString numbered(size_t n, const char* one, const char* many) {
-    return QString::number(n) + ' ' + QString::fromUtf8(n == 1 ? one : many);
+// `one` or `many` (each with %1 for the number) as `n` asks.
+QString numbered(size_t n, const QString& one, const QString& many) {
+    return (n == 1 ? one : many).arg(n);
 }
 
 } // namespace
@@ -46,11 +47,11 @@ void TMainForm::pagesChanged(const PageChange& change) {
     UndoBtn->setEnabled(pages_->canUndo() && !busy());
     RedoBtn->setEnabled(pages_->canRedo() && !busy());
     UndoBtn->setToolTip(pages_->canUndo()
-                            ? tr("Rückgängig: ") + name(pages_->undoName()) + tr(" (Strg+Z)")
+                            ? tr("Rückgängig: %1 (Strg+Z)").arg(name(pages_->undoName()))
                             : tr("Nichts rückgängig zu machen"));
-    RedoBtn->setToolTip(pages_->canRedo() ? tr("Wiederholen: ") + name(pages_->redoName()) +
-                                                tr(" (Strg+Umschalt+Z)")
-                                          : tr("Nichts zu wiederholen"));
+    RedoBtn->setToolTip(pages_->canRedo()
+                            ? tr("Wiederholen: %1 (Strg+Umschalt+Z)").arg(name(pages_->redoName()))
+                            : tr("Nichts zu wiederholen"));
     DelMarkedBtn->setEnabled(!pages_->marked().empty() && !busy());
     if (change.kind == PageChange::Kind::Selection) {
         PaintBox2Paint();
@@ -91,14 +92,15 @@ void TMainForm::deleteSelection() {
         DelFotoBtnClick();
         return;
     }
-    if (dialogs().messageBox("Seiten löschen",
-                             "Wollen Sie die " + std::to_string(chosen.size()) +
-                                 " ausgewählten Seiten aus dem Dokument löschen?",
+    if (dialogs().messageBox(tr("Seiten löschen").toStdString(),
+                             tr("Wollen Sie die %1 ausgewählten Seiten aus dem Dokument löschen?")
+                                 .arg(chosen.size())
+                                 .toStdString(),
                              qly::MessageIcon::Question,
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
     }
-    pages_->removePages(chosen);
+    pages_->removePages(chosen, tr("Löschen", "a step in the history").toStdString());
     followModel();
 }
 
@@ -107,7 +109,8 @@ void TMainForm::moveSelectionTo(uint32_t before) {
     if (chosen.empty() && adib >= 1 && uint32_t(adib) <= bilder.count) {
         chosen = {uint32_t(adib - 1)};
     }
-    if (pages_->movePages(chosen, std::min(before, bilder.count), "Verschieben")) {
+    if (pages_->movePages(chosen, std::min(before, bilder.count),
+                          tr("Verschieben", "a step in the history").toStdString())) {
         followModel();
     }
 }
@@ -128,10 +131,10 @@ void TMainForm::turnSelection(bool left) {
     }
     SetProStatus(0);
     if (turned.size() < chosen.size()) {
-        showError("Nicht genug Arbeitsspeicher, um alle Seiten zu drehen.");
+        showError(tr("Nicht genug Arbeitsspeicher, um alle Seiten zu drehen.").toStdString());
     }
     if (!turned.empty()) {
-        pages_->replacePictures(turned);
+        pages_->replacePictures(turned, tr("Drehen", "a step in the history").toStdString());
         followModel();
     }
 }
@@ -148,7 +151,8 @@ void TMainForm::dropFiles(const std::vector<std::string>& files, uint32_t before
     addInputs(bilder, files, s.exportSettings);
     setBusy(false);
     if (bilder.count > first) {
-        pages_->appended(first, "Hinzufügen", before < first ? int64_t{before} : -1);
+        pages_->appended(first, tr("Hinzufügen", "a step in the history").toStdString(),
+                         before < first ? int64_t{before} : -1);
     }
     followModel();
 }
@@ -285,7 +289,8 @@ void TMainForm::MarkBlankBtnClick() {
     SetProStatus(0);
     pages_->setMarks(blank);
     PageControl1->setCurrentIndex(1);
-    StatusPanel0->setText(numbered(blank.size(), "leere Seite markiert", "leere Seiten markiert"));
+    StatusPanel0->setText(
+        numbered(blank.size(), tr("%1 leere Seite markiert"), tr("%1 leere Seiten markiert")));
 }
 
 void TMainForm::DelMarkedBtnClick() {
@@ -293,14 +298,15 @@ void TMainForm::DelMarkedBtnClick() {
     if (marked.empty() || busy()) {
         return;
     }
-    if (dialogs().messageBox("Markierte Seiten löschen",
-                             "Wollen Sie die " + std::to_string(marked.size()) +
-                                 " markierten Seiten aus dem Dokument löschen?",
+    if (dialogs().messageBox(tr("Markierte Seiten löschen").toStdString(),
+                             tr("Wollen Sie die %1 markierten Seiten aus dem Dokument löschen?")
+                                 .arg(marked.size())
+                                 .toStdString(),
                              qly::MessageIcon::Question,
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
     }
-    pages_->removePages(marked, "Markierte löschen");
+    pages_->removePages(marked, tr("Markierte löschen", "a step in the history").toStdString());
     followModel();
 }
 
@@ -317,7 +323,7 @@ void TMainForm::InsertBlankBtnClick() {
     dib page{};
     newdib(page, side(s.exportSettings.BreitEd), side(s.exportSettings.HochEd), 1, nullptr, 0);
     if (page.poi == nullptr) {
-        showError("Nicht genug Arbeitsspeicher für eine leere Seite.");
+        showError(tr("Nicht genug Arbeitsspeicher für eine leere Seite.").toStdString());
         return;
     }
     std::memset(page.poi, 0xff, size_t(page.bytew) * size_t(dibheight(page)));
@@ -331,6 +337,8 @@ void TMainForm::InsertBlankBtnClick() {
     }
     std::memcpy(slot, &page, sizeof page);
     const int64_t current = pages_->current();
-    pages_->appended(bilder.count - 1, "Leere Seite einfügen", current >= 0 ? current : -1);
+    pages_->appended(bilder.count - 1,
+                     tr("Leere Seite einfügen", "a step in the history").toStdString(),
+                     current >= 0 ? current : -1);
     followModel();
 }

@@ -67,8 +67,13 @@ void TMainForm::ScanBtnClick() {
             dib record{};
             OpenDib(record, name, DIB_AUTO, nullptr);
             if (record.poi == nullptr) {
-                dialogs().messageBox("dd", "Could not load image: " + name, qly::MessageIcon::None,
-                                     DialogButtons::Ok);
+                // The caption and the text are as the program always had them (the text English
+                // in German too); in English the caption says what failed.
+                dialogs().messageBox(
+                    tr("dd", "caption of the message when a scanned image cannot be loaded")
+                        .toStdString(),
+                    tr("Could not load image: %1").arg(QString::fromStdString(name)).toStdString(),
+                    qly::MessageIcon::None, DialogButtons::Ok);
             } else if (AppendPage(bilder, record)) {
                 showLastPage();
                 PaintBox1Paint();
@@ -104,7 +109,7 @@ void TMainForm::WMUser2(uintptr_t p) {
     }
     const uint32_t before = bilder.count;
     if (AppendPage(bilder, record)) {
-        pages_->appended(before);
+        pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();

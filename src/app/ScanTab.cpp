@@ -34,7 +34,7 @@ QWidget* TMainForm::buildScanTab() {
 
     auto* grid = new QGridLayout;
     PageEd = whole(content, "PageEd", 1, 1, 1, 1);
-    Label2 = label(content, tr("von 0"));
+    Label2 = label(content, tr("von %1").arg(0));
     Label2->setObjectName("Label2");
     ZoomEd = whole(content, "ZoomEd", 10, 300, 5, 25);
     grid->addWidget(label(content, tr("Seite Nr:"), PageEd), 0, 0);

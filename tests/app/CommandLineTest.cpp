@@ -5,11 +5,13 @@
 #include "document/DocumentFile.h"
 #include "document/DynaArray.h"
 #include "pdf/PdfTestUtil.h"
+#include "platform/Texts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 using pdftest::CommandResult;
 using qlytest::TempDir;
@@ -420,6 +422,95 @@ TEST_F(CommandLine, AnUnknownOptionIsAnErrorWithStatusTwo) {
         << style.output;
     EXPECT_FALSE(std::filesystem::exists(pdf));
     EXPECT_FALSE(std::filesystem::exists(dir_.path() / "config" / "quillory.ini"));
+}
+
+// The language comes from the environment as the desktop sets it: LANGUAGE first, then LC_ALL,
+// LC_MESSAGES and LANG; a language the program does not have, or none, is English. The usage and
+// the command line's errors are in it.
+TEST_F(CommandLine, HelpAndErrorsAreInTheLanguageOfTheEnvironment) {
+    const struct {
+        const char* environment;
+        bool german;
+    } cases[] = {
+        {"LANGUAGE=en LANG=de_DE.UTF-8", false},
+        {"LANGUAGE=de LANG=en_US.UTF-8", true},
+        {"LANGUAGE=de", true},
+        {"LANG=de_DE.UTF-8", true},
+        {"LANG=de_AT.UTF-8", true},
+        {"LANG=en_GB.UTF-8", false},
+        {"LC_ALL=C", false},
+        {"LC_ALL=C LANG=de_DE.UTF-8", false},
+        {"LANGUAGE=fr:de LANG=fr_FR.UTF-8", true},
+        {"LANG=fr_FR.UTF-8", false},
+        {"", false},
+    };
+    const std::string pdf = dir_.file("out.pdf");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.environment);
+        const std::string env =
+            std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG ") + c.environment + " ";
+        const CommandResult help = pdftest::run("(" + env + command("--help") + " 2>/dev/null)");
+        EXPECT_EQ(help.status, 0);
+        const char* first = c.german ? "Aufruf: quillory [OPTION...] [--] [BILD...] AUSGABE\n"
+                                     : "Usage: quillory [OPTION...] [--] [PICTURE...] OUTPUT\n";
+        EXPECT_EQ(help.output.rfind(first, 0), 0u) << help.output;
+        const std::vector<std::string> lines =
+            c.german
+                ? std::vector<std::string>{"  -h, --help     diese Hilfe anzeigen",
+                                           "Rückgabewert: 0"}
+                : std::vector<std::string>{"  -h, --help     show this help", "Exit status: 0"};
+        for (const std::string& line : lines) {
+            EXPECT_NE(help.output.find(line), std::string::npos) << line;
+        }
+        const CommandResult error =
+            pdftest::run("(" + env + command("-x '" + pdf + "'") + " >/dev/null)");
+        EXPECT_EQ(error.status, 2);
+        EXPECT_EQ(error.output, c.german
+                                    ? "quillory: unbekannte Option -x\nHilfe: quillory --help\n"
+                                    : "quillory: unknown option -x\nHelp: quillory --help\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
+// The messages of a run without a display speak the environment's language too: a call without
+// files, an output that is refused, and the pages written.
+TEST_F(CommandLine, MessagesWithoutADisplayAreInTheLanguageOfTheEnvironment) {
+    const std::string notes = dir_.file("notes.txt");
+    std::ofstream(notes) << "my notes";
+    const std::string pic = picture("a.bmp", 40, 30, 24, 3);
+    const struct {
+        const char* language;
+        const char* noFiles;
+        const char* refused;
+        const char* written;
+    } cases[] = {
+        {"de",
+         "quillory: kein Bildschirm vorhanden.\nAufruf ohne Fenster: quillory BILD... "
+         "AUSGABE.pdf\n",
+         "quillory: Es ist keine Eingabedatei angegeben: die Datei %1 würde durch eine leere "
+         "ersetzt und wird nicht überschrieben.\n",
+         "quillory: 1 Seite(n) nach %1 geschrieben\n"},
+        {"en",
+         "quillory: no display available.\nCall without a window: quillory PICTURE... OUTPUT.pdf\n",
+         "quillory: No input file is given: the file %1 would be replaced by an empty one and is "
+         "not overwritten.\n",
+         "quillory: 1 page(s) written to %1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        const std::string env = std::string("env LANGUAGE=") + c.language + " ";
+        CommandResult r = pdftest::run(env + command(""));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.output, c.noFiles);
+        r = pdftest::run(env + command("'" + notes + "'"));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.output, qly::withArgs(c.refused, {notes}));
+        const std::string pdf = dir_.file(std::string(c.language) + ".pdf");
+        r = pdftest::run(env + command(pic + " '" + pdf + "'"));
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.output, qly::withArgs(c.written, {pdf}));
+    }
+    EXPECT_EQ(pdftest::readFile(notes), "my notes");
 }
 
 TEST_F(CommandLine, DoubleDashLetsAFileStartWithADashAndQtOptionsAreNotFiles) {

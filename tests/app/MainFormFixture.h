@@ -1,6 +1,7 @@
 #pragma once
 // The main window opened offscreen with scripted dialogs and a private settings file, and helpers
 // to make pages and drive the controls.
+#include "app/Language.h"
 #include "app/MainUnit.h"
 #include "app/ScriptedDialogs.h"
 #include "common/TestDib.h"
@@ -9,10 +10,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,24 @@ namespace qlytest {
 inline QString u(const char* s) {
     return QString::fromUtf8(s);
 }
+
+// The program's texts in `language` while it lives; then German again, as the tests expect, with
+// the locale of numbers as it was before.
+class InLanguage {
+  public:
+    explicit InLanguage(qly::texts::Language language) {
+        EXPECT_TRUE(qly::texts::useLanguage(language));
+    }
+    ~InLanguage() {
+        qly::texts::useLanguage(qly::texts::Language::German);
+        QLocale::setDefault(numbers_);
+    }
+    InLanguage(const InLanguage&) = delete;
+    InLanguage& operator=(const InLanguage&) = delete;
+
+  private:
+    QLocale numbers_;
+};
 
 class MainForm : public ::testing::Test {
   protected:
@@ -34,6 +55,19 @@ class MainForm : public ::testing::Test {
         QApplication::processEvents();
     }
     std::string settingsFile() const { return dir.file("quillory.ini"); }
+    // The window built anew, without kept settings, once the texts are in `language`; German
+    // again when the returned guard ends. The window already open is German: with `always`
+    // false it stays for German, and no guard is returned.
+    std::unique_ptr<InLanguage> reopenIn(qly::texts::Language language, bool always = false) {
+        if (language == qly::texts::Language::German && !always) {
+            return nullptr;
+        }
+        form.reset();
+        std::filesystem::remove(settingsFile());
+        auto guard = std::make_unique<InLanguage>(language);
+        open();
+        return guard;
+    }
     template <typename T> T* control(const char* name) {
         T* w = form->findChild<T*>(name);
         EXPECT_NE(w, nullptr) << name;

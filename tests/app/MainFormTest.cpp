@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -39,86 +40,252 @@ namespace {
 
 // ---- layout -----------------------------------------------------------------------------------
 
-TEST_F(MainForm, WindowHasItsCaptionSizeTabsAndHeaders) {
-    EXPECT_EQ(form->windowTitle(), u("Torvand Quillory 1.7"));
-    EXPECT_EQ(form->size(), QSize(734, 474));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
-    auto* tabs = control<QTabWidget>("PageControl1");
-    const char* captions[] = {"Dokumente scannen", "Sortieren", "Einstellungen",
-                              "PDF-Datei erzeugen"};
-    const char* headers[] = {
-        "Dokumente scannen - Hier können Sie die Papierdokumente scannen oder Bilder hinzufügen",
-        "Seiten sortieren - hier können Sie die Reihenfolge der Seiten anpassen",
-        ("Einstellungen - hier können Sie die Papiergröße festlegen und die Anordnung der "
-         "Bilder bestimmen"),
-        "PDF-Datei erzeugen - Hier können Sie nun die PDF-Datei erzeugen"};
-    ASSERT_EQ(tabs->count(), 4);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(tabs->tabText(i), u(captions[i]));
-        auto* strip = tabs->widget(i)->findChild<QLabel*>("HeaderStrip");
-        ASSERT_NE(strip, nullptr);
-        EXPECT_EQ(strip->text(), u(headers[i]));
-        EXPECT_TRUE(strip->font().bold());
-        EXPECT_EQ(strip->palette().color(QPalette::Window), QColor(240, 202, 166));
+// Each text of the window in German (as the sources write it) and in English (the translation).
+struct Text {
+    const char* de;
+    const char* en;
+    const char* in(qly::texts::Language l) const {
+        return l == qly::texts::Language::English ? en : de;
     }
-    EXPECT_EQ(control<QWidget>("StatusPanel0")->width(), 250);
-    EXPECT_EQ(control<QWidget>("StatusPanel1")->width(), 50);
+};
+
+constexpr qly::texts::Language kLanguages[] = {qly::texts::Language::German,
+                                               qly::texts::Language::English};
+
+const char* languageName(qly::texts::Language l) {
+    return l == qly::texts::Language::English ? "English" : "German";
 }
 
-// Caption (the label beside a field), hint, bounds, step and default of every control.
+TEST_F(MainForm, WindowHasItsCaptionSizeTabsAndHeaders) {
+    const Text captions[] = {{"Dokumente scannen", "Scan documents"},
+                             {"Sortieren", "Sort"},
+                             {"Einstellungen", "Settings"},
+                             {"PDF-Datei erzeugen", "Create PDF file"}};
+    const Text headers[] = {
+        {"Dokumente scannen - Hier können Sie die Papierdokumente scannen oder Bilder hinzufügen",
+         "Scan documents - here you can scan your paper documents or add pictures"},
+        {"Seiten sortieren - hier können Sie die Reihenfolge der Seiten anpassen",
+         "Sort pages - here you can change the order of the pages"},
+        {"Einstellungen - hier können Sie die Papiergröße festlegen und die Anordnung der "
+         "Bilder bestimmen",
+         "Settings - here you can set the paper size and decide how the pictures are arranged"},
+        {"PDF-Datei erzeugen - Hier können Sie nun die PDF-Datei erzeugen",
+         "Create PDF file - here you can now create the PDF file"}};
+    for (const qly::texts::Language language : kLanguages) {
+        SCOPED_TRACE(languageName(language));
+        const auto guard = reopenIn(language);
+        EXPECT_EQ(form->windowTitle(), u("Torvand Quillory 1.7"));
+        EXPECT_EQ(form->size(), QSize(734, 474));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
+        auto* tabs = control<QTabWidget>("PageControl1");
+        ASSERT_EQ(tabs->count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(tabs->tabText(i), u(captions[i].in(language)));
+            auto* strip = tabs->widget(i)->findChild<QLabel*>("HeaderStrip");
+            ASSERT_NE(strip, nullptr);
+            EXPECT_EQ(strip->text(), u(headers[i].in(language)));
+            EXPECT_TRUE(strip->font().bold());
+            EXPECT_EQ(strip->palette().color(QPalette::Window), QColor(240, 202, 166));
+        }
+        EXPECT_EQ(control<QWidget>("StatusPanel0")->width(), 250);
+        EXPECT_EQ(control<QWidget>("StatusPanel1")->width(), 50);
+    }
+}
+
+// Caption (the label beside a field) and hint in both languages, bounds, step and default of
+// every control.
 TEST_F(MainForm, EveryControlHasItsCaptionHintBoundsAndDefault) {
     struct Row {
         const char* name;
-        const char* caption;
-        const char* hint;
+        Text caption;
+        Text hint;
         double lo, hi, step, value; // value: 1/0 for buttons that check
     };
+    const Text none{"", ""};
     const Row rows[] = {
-        {"BreitEd", "Papierbreite:", "", 10, 10000, 1, 210},
-        {"HochEd", "Papierhöhe:", "", 10, 10000, 1, 297},
-        {"RandHEd", "Rand links/rechts", "", 1, 10000, 1, 15},
-        {"RandVEd", "Rand oben/unten", "", 1, 10000, 1, 15},
-        {"ScanResEd", "Scanauflösung:", "", 10, 10000, 1, 300},
-        {"JpegEd", "JPEG-Kompression (100=beste Qualität; 1=beste Kompression):", "", 1, 100, 1,
+        {"BreitEd", {"Papierbreite:", "Paper width:"}, none, 10, 10000, 1, 210},
+        {"HochEd", {"Papierhöhe:", "Paper height:"}, none, 10, 10000, 1, 297},
+        {"RandHEd", {"Rand links/rechts", "Margin left/right"}, none, 1, 10000, 1, 15},
+        {"RandVEd", {"Rand oben/unten", "Margin top/bottom"}, none, 1, 10000, 1, 15},
+        {"ScanResEd", {"Scanauflösung:", "Scan resolution:"}, none, 10, 10000, 1, 300},
+        {"JpegEd",
+         {"JPEG-Kompression (100=beste Qualität; 1=beste Kompression):",
+          "JPEG compression (100 = best quality; 1 = best compression):"},
+         none,
+         1,
+         100,
+         1,
          75},
-        {"Jpeg2000ED", "JPEG 2000-Kompression (Dateigröße in % gegenüber Original):", "", 0.01, 100,
-         0.1, 1.0},
-        {"PageEd", "Seite Nr:", "", 1, 1, 1, 1},
-        {"ZoomEd", "Zoom:", "", 10, 300, 5, 25},
-        {"BorderCheck", "Ränder aktivieren", "", 0, 0, 0, 0},
-        {"ZentCheck", "Bilder zentrieren", "", 0, 0, 0, 0},
-        {"MaxSizeCheck", "Maximale Bildgröße", "", 0, 0, 0, 1},
-        {"RelSizeCheck", "Größe relativ zu größtem Bild", "", 0, 0, 0, 0},
-        {"SingleImageCheck", "Scanner-Dialog nach einem Bild automatisch schließen", "", 0, 0, 0,
+        {"Jpeg2000ED",
+         {"JPEG 2000-Kompression (Dateigröße in % gegenüber Original):",
+          "JPEG 2000 compression (file size in % of the original):"},
+         none,
+         0.01,
+         100,
+         0.1,
+         1.0},
+        {"PageEd", {"Seite Nr:", "Page no.:"}, none, 1, 1, 1, 1},
+        {"ZoomEd", {"Zoom:", "Zoom:"}, none, 10, 300, 5, 25},
+        {"BorderCheck", {"Ränder aktivieren", "Use margins"}, none, 0, 0, 0, 0},
+        {"ZentCheck", {"Bilder zentrieren", "Center pictures"}, none, 0, 0, 0, 0},
+        {"MaxSizeCheck", {"Maximale Bildgröße", "Maximum picture size"}, none, 0, 0, 0, 1},
+        {"RelSizeCheck",
+         {"Größe relativ zu größtem Bild", "Size relative to the largest picture"},
+         none,
+         0,
+         0,
+         0,
          0},
-        {"setpaperheichec", "Papierhöhe an gescanntes Bild anpassen", "", 0, 0, 0, 0},
-        {"UsePageSizeFromPicChecked", "Papierbreite auch an gescanntes Bild anpassen:", "", 0, 0, 0,
+        {"SingleImageCheck",
+         {"Scanner-Dialog nach einem Bild automatisch schließen",
+          "Close the scanner dialog after one picture"},
+         none,
+         0,
+         0,
+         0,
          0},
-        {"ScanUsingWIAChecked", "Benutze WIA Scanner Schnittstelle anstatt der TWAIN Schnittstelle",
-         "", 0, 0, 0, 1},
-        {"ShowPDFCheck", "PDF-Datei nach dem Erzeugen anzeigen", "", 0, 0, 0, 1},
-        {"JPEG2000", "JPEG 2000 Kompression verwenden (ab Acrobat Reader 6)", "", 0, 0, 0, 1},
-        {"NewBtn", "&Neu", "Neues Dokument", 0, 0, 0, 0},
-        {"OpenBtn", "Ö&ffnen...", "Dokument öffnen...", 0, 0, 0, 0},
-        {"SaveAsBtn", "&Speichern unter...", "Dokument speichern unter...", 0, 0, 0, 0},
-        {"SourceBtn", "Scanner auswählen...", "", 0, 0, 0, 0},
-        {"ScanBtn", "Scannen...", "", 0, 0, 0, 0},
-        {"OpenPicsBtn", "Bilder hinzufügen...", "", 0, 0, 0, 0},
-        {"DelBtn", "Bild Löschen", "", 0, 0, 0, 0},
-        {"SavePicBtn", "Bild speichern...", "", 0, 0, 0, 0},
-        {"BitBtn1", "PDF-Datei speichern...", "", 0, 0, 0, 0},
-        {"SavePDFBtn", "PDF-Datei speichern...", "", 0, 0, 0, 0},
-        {"BatchBtn", "PDF-Datei speichern, jedes Bild eine PDF Datei...", "", 0, 0, 0, 0},
-        {"RotLeftBtn", "", "Nach links rotieren", 0, 0, 0, 0},
-        {"RorRightBtn", "", "Nach rechts rotieren", 0, 0, 0, 0},
-        {"NachVornBtn", "Nach vorne", "Verschiebt das Bild in der Reihenfolge", 0, 0, 0, 0},
-        {"NachHintenBtn", "Nach hinten", "", 0, 0, 0, 0},
-        {"DelFotoBtn", "Bild &löschen", "", 0, 0, 0, 0},
-        {"VerschrankBtn", "Vorderseiten und Rückseiten verschränken...", "", 0, 0, 0, 0},
-        {"wwwBtn", kHomepageCaption, "Auf zur Torvand Homepage...", 0, 0, 0, 0},
-        {"UeberBtn", "Über...", "", 0, 0, 0, 0},
-        {"EndeBtn", "Ende", "", 0, 0, 0, 0},
+        {"setpaperheichec",
+         {"Papierhöhe an gescanntes Bild anpassen", "Fit the paper height to the scanned picture"},
+         none,
+         0,
+         0,
+         0,
+         0},
+        {"UsePageSizeFromPicChecked",
+         {"Papierbreite auch an gescanntes Bild anpassen:",
+          "Fit the paper width to the scanned picture too:"},
+         none,
+         0,
+         0,
+         0,
+         0},
+        {"ScanUsingWIAChecked",
+         {"Benutze WIA Scanner Schnittstelle anstatt der TWAIN Schnittstelle",
+          "Use the WIA scanner interface instead of the TWAIN interface"},
+         none,
+         0,
+         0,
+         0,
+         1},
+        {"ShowPDFCheck",
+         {"PDF-Datei nach dem Erzeugen anzeigen", "Show the PDF file once it is created"},
+         none,
+         0,
+         0,
+         0,
+         1},
+        {"JPEG2000",
+         {"JPEG 2000 Kompression verwenden (ab Acrobat Reader 6)",
+          "Use JPEG 2000 compression (Acrobat Reader 6 or later)"},
+         none,
+         0,
+         0,
+         0,
+         1},
+        {"OcrCheck",
+         {"Text erkennen (durchsuchbare PDF-Datei)", "Recognize text (searchable PDF file)"},
+         {"Erkennt den Text jeder Seite und legt ihn unsichtbar über das Bild, damit die "
+          "PDF-Datei durchsucht und Text kopiert werden kann",
+          "Recognizes the text of every page and lays it invisibly over the picture, so that "
+          "the PDF file can be searched and its text copied"},
+         0,
+         0,
+         0,
+         0},
+        {"NewBtn", {"&Neu", "&New"}, {"Neues Dokument", "New document"}, 0, 0, 0, 0},
+        {"OpenBtn",
+         {"Ö&ffnen...", "&Open..."},
+         {"Dokument öffnen...", "Open document..."},
+         0,
+         0,
+         0,
+         0},
+        {"SaveAsBtn",
+         {"&Speichern unter...", "Save &as..."},
+         {"Dokument speichern unter...", "Save document as..."},
+         0,
+         0,
+         0,
+         0},
+        {"UndoBtn",
+         {"&Rückgängig", "&Undo"},
+         {"Nichts rückgängig zu machen", "Nothing to undo"},
+         0,
+         0,
+         0,
+         0},
+        {"RedoBtn",
+         {"&Wiederholen", "&Redo"},
+         {"Nichts zu wiederholen", "Nothing to redo"},
+         0,
+         0,
+         0,
+         0},
+        {"SourceBtn", {"Scanner auswählen...", "Select scanner..."}, none, 0, 0, 0, 0},
+        {"ScanBtn", {"Scannen...", "Scan..."}, none, 0, 0, 0, 0},
+        {"OpenPicsBtn", {"Bilder hinzufügen...", "Add pictures..."}, none, 0, 0, 0, 0},
+        {"DelBtn", {"Bild Löschen", "Delete picture"}, none, 0, 0, 0, 0},
+        {"SavePicBtn", {"Bild speichern...", "Save picture..."}, none, 0, 0, 0, 0},
+        {"BitBtn1", {"PDF-Datei speichern...", "Save PDF file..."}, none, 0, 0, 0, 0},
+        {"SavePDFBtn", {"PDF-Datei speichern...", "Save PDF file..."}, none, 0, 0, 0, 0},
+        {"BatchBtn",
+         {"PDF-Datei speichern, jedes Bild eine PDF Datei...",
+          "Save PDF files, one PDF file per picture..."},
+         none,
+         0,
+         0,
+         0,
+         0},
+        {"RotLeftBtn", none, {"Nach links rotieren", "Rotate left"}, 0, 0, 0, 0},
+        {"RorRightBtn", none, {"Nach rechts rotieren", "Rotate right"}, 0, 0, 0, 0},
+        {"NachVornBtn",
+         {"Nach vorne", "Move forward"},
+         {"Verschiebt das Bild in der Reihenfolge", "Moves the picture within the order"},
+         0,
+         0,
+         0,
+         0},
+        {"NachHintenBtn", {"Nach hinten", "Move back"}, none, 0, 0, 0, 0},
+        {"DelFotoBtn", {"Bild &löschen", "&Delete picture"}, none, 0, 0, 0, 0},
+        {"VerschrankBtn",
+         {"Vorderseiten und Rückseiten verschränken...", "Interleave front and back sides..."},
+         none,
+         0,
+         0,
+         0,
+         0},
+        {"MarkBlankBtn",
+         {"Leere Seiten markieren...", "Mark blank pages..."},
+         {"Markiert die Seiten, die leer aussehen", "Marks the pages that look blank"},
+         0,
+         0,
+         0,
+         0},
+        {"DelMarkedBtn",
+         {"Markierte löschen", "Delete marked"},
+         {"Löscht die markierten Seiten", "Deletes the marked pages"},
+         0,
+         0,
+         0,
+         0},
+        {"InsertBlankBtn",
+         {"Leere Seite einfügen", "Insert blank page"},
+         {"Fügt vor der aktuellen Seite eine weiße Seite ein",
+          "Inserts a white page before the current page"},
+         0,
+         0,
+         0,
+         0},
+        {"wwwBtn",
+         {kHomepageCaption, kHomepageCaption},
+         {"Auf zur Torvand Homepage...", "Visit the Torvand homepage..."},
+         0,
+         0,
+         0,
+         0},
+        {"UeberBtn", {"Über...", "About..."}, none, 0, 0, 0, 0},
+        {"EndeBtn", {"Ende", "Exit"}, none, 0, 0, 0, 0},
     };
     auto buddyText = [&](QWidget* w) {
         for (QLabel* l : form->findChildren<QLabel*>()) {
@@ -128,47 +295,139 @@ TEST_F(MainForm, EveryControlHasItsCaptionHintBoundsAndDefault) {
         }
         return QString();
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        QWidget* w = control<QWidget>(r.name);
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->toolTip(), u(r.hint));
-        if (auto* s = qobject_cast<QSpinBox*>(w)) {
-            EXPECT_EQ(buddyText(w), u(r.caption));
-            EXPECT_EQ(s->minimum(), r.lo);
-            EXPECT_EQ(s->maximum(), r.hi);
-            EXPECT_EQ(s->singleStep(), r.step);
-            EXPECT_EQ(s->value(), r.value);
-            // Values outside the bounds become the nearest bound.
-            s->setValue(static_cast<int>(r.hi) + 1000);
-            EXPECT_EQ(s->value(), r.hi);
-            s->setValue(static_cast<int>(r.lo) - 1000);
-            EXPECT_EQ(s->value(), r.lo);
-        } else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
-            EXPECT_EQ(buddyText(w), u(r.caption));
-            EXPECT_DOUBLE_EQ(d->minimum(), r.lo);
-            EXPECT_DOUBLE_EQ(d->maximum(), r.hi);
-            EXPECT_DOUBLE_EQ(d->singleStep(), r.step);
-            EXPECT_DOUBLE_EQ(d->value(), r.value);
-            d->setValue(r.hi * 2);
-            EXPECT_DOUBLE_EQ(d->value(), r.hi);
-            d->setValue(r.lo / 2);
-            EXPECT_DOUBLE_EQ(d->value(), r.lo);
-        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            EXPECT_EQ(b->text(), u(r.caption));
-            EXPECT_EQ(b->isChecked(), r.value == 1);
-        } else {
-            ADD_FAILURE() << "unexpected kind of control";
+    for (const qly::texts::Language language : kLanguages) {
+        SCOPED_TRACE(languageName(language));
+        const auto guard = reopenIn(language);
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            QWidget* w = control<QWidget>(r.name);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->toolTip(), u(r.hint.in(language)));
+            if (auto* s = qobject_cast<QSpinBox*>(w)) {
+                EXPECT_EQ(buddyText(w), u(r.caption.in(language)));
+                EXPECT_EQ(s->minimum(), r.lo);
+                EXPECT_EQ(s->maximum(), r.hi);
+                EXPECT_EQ(s->singleStep(), r.step);
+                EXPECT_EQ(s->value(), r.value);
+                // Values outside the bounds become the nearest bound.
+                s->setValue(static_cast<int>(r.hi) + 1000);
+                EXPECT_EQ(s->value(), r.hi);
+                s->setValue(static_cast<int>(r.lo) - 1000);
+                EXPECT_EQ(s->value(), r.lo);
+            } else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
+                EXPECT_EQ(buddyText(w), u(r.caption.in(language)));
+                EXPECT_DOUBLE_EQ(d->minimum(), r.lo);
+                EXPECT_DOUBLE_EQ(d->maximum(), r.hi);
+                EXPECT_DOUBLE_EQ(d->singleStep(), r.step);
+                EXPECT_DOUBLE_EQ(d->value(), r.value);
+                d->setValue(r.hi * 2);
+                EXPECT_DOUBLE_EQ(d->value(), r.hi);
+                d->setValue(r.lo / 2);
+                EXPECT_DOUBLE_EQ(d->value(), r.lo);
+            } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_EQ(b->text(), u(r.caption.in(language)));
+                EXPECT_EQ(b->isChecked(), r.value == 1);
+            } else {
+                ADD_FAILURE() << "unexpected kind of control";
+            }
+        }
+        const Text of{"von 0", "of 0"};
+        EXPECT_EQ(label2(), of.in(language));
+        const Text languages{"Sprachen:", "Languages:"};
+        EXPECT_EQ(buddyText(control<QWidget>("OcrLangEd")), u(languages.in(language)));
+        const Text languagesHint{
+            "Sprachen der Texterkennung, mit + verbunden (deu+eng); für jede Sprache muss das "
+            "Paket tesseract-ocr-<Sprache> installiert sein",
+            "Languages of the text recognition, joined by + (deu+eng); each language needs its "
+            "package tesseract-ocr-<language> installed"};
+        EXPECT_EQ(control<QWidget>("OcrLangEd")->toolTip(), u(languagesHint.in(language)));
+        EXPECT_NE(form->findChild<QWidget*>("PaintBox1"), nullptr);
+        EXPECT_NE(form->findChild<QWidget*>("PaintBox2"), nullptr);
+        EXPECT_TRUE(control<QLineEdit>("KeyEdit")->isReadOnly());
+        EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
+        const Text note{
+            "Die JPEG 2000 Kompression ist im Vergleich zur JPEG Kompression sehr langsam beim "
+            "Abspeichern, erzeugt aber bei gleicher Qualität kleinere Dateien.",
+            "JPEG 2000 compression is very slow to save compared with JPEG compression, but makes "
+            "smaller files at the same quality."};
+        EXPECT_EQ(control<QLabel>("Jpeg2000Note")->text(), u(note.in(language)));
+    }
+}
+
+// Every caption of the window fits its control at the window's width of 734 pixels, in both
+// languages: a line of text needs no more than its control's width, a text that wraps no more
+// than its height; the tabs' titles are not shortened, and the window stays that wide.
+TEST_F(MainForm, NoCaptionIsCutOffAtTheWindowsWidth) {
+    for (const qly::texts::Language language : kLanguages) {
+        SCOPED_TRACE(languageName(language));
+        const auto guard = reopenIn(language);
+        auto* tabs = control<QTabWidget>("PageControl1");
+        EXPECT_LE(form->minimumSizeHint().width(), 734);
+        for (int i = 0; i < tabs->count(); ++i) {
+            SCOPED_TRACE(tabs->tabText(i).toStdString());
+            tabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            EXPECT_EQ(form->width(), 734);
+            QTabBar* bar = tabs->tabBar();
+            // All tabs side by side within the bar, no title shortened.
+            EXPECT_LE(bar->tabRect(tabs->count() - 1).right(), bar->width() - 1);
+            EXPECT_GT(bar->tabRect(i).width(),
+                      bar->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+            int checked = 0;
+            for (QWidget* w : form->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(form.get()) || w->window() != form.get()) {
+                    continue;
+                }
+                const std::string name = w->objectName().toStdString();
+                if (auto* l = qobject_cast<QLabel*>(w)) {
+                    if (l->text().isEmpty()) {
+                        continue;
+                    }
+                    ++checked;
+                    if (l->wordWrap()) {
+                        EXPECT_LE(l->heightForWidth(l->width()), l->height())
+                            << name << ": " << l->text().toStdString();
+                    } else {
+                        EXPECT_LE(l->sizeHint().width(), l->width())
+                            << name << ": " << l->text().toStdString();
+                    }
+                } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                    if (b->text().isEmpty()) {
+                        continue;
+                    }
+                    ++checked;
+                    EXPECT_LE(b->sizeHint().width(), b->width())
+                        << name << ": " << b->text().toStdString();
+                }
+            }
+            EXPECT_GE(checked, 5) << "the tab's captions were looked at";
         }
     }
-    EXPECT_EQ(label2(), "von 0");
-    EXPECT_NE(form->findChild<QWidget*>("PaintBox1"), nullptr);
-    EXPECT_NE(form->findChild<QWidget*>("PaintBox2"), nullptr);
-    EXPECT_TRUE(control<QLineEdit>("KeyEdit")->isReadOnly());
-    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->value(), 0);
-    EXPECT_EQ(control<QLabel>("Jpeg2000Note")->text(),
-              u("Die JPEG 2000 Kompression ist im Vergleich zur JPEG Kompression sehr langsam "
-                "beim Abspeichern, erzeugt aber bei gleicher Qualität kleinere Dateien."));
+}
+
+// The number fields write and read numbers as the language does: a decimal comma in German, a
+// decimal point in English.
+TEST_F(MainForm, NumberFieldsUseTheDecimalSeparatorOfTheLanguage) {
+    const struct {
+        qly::texts::Language language;
+        const char* width;
+        const char* typed;
+    } cases[] = {{qly::texts::Language::German, "210,00", "12,5"},
+                 {qly::texts::Language::English, "210.00", "12.5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(languageName(c.language));
+        const auto guard = reopenIn(c.language, true);
+        auto* width = control<QDoubleSpinBox>("BreitEd");
+        EXPECT_EQ(width->text(), u(c.width));
+        EXPECT_EQ(control<QDoubleSpinBox>("Jpeg2000ED")->text(),
+                  c.language == qly::texts::Language::German ? u("1,00") : u("1.00"));
+        // A number typed with the language's separator is taken as it is meant.
+        width->selectAll();
+        QTest::keyClicks(width, u(c.typed));
+        width->interpretText();
+        EXPECT_DOUBLE_EQ(width->value(), 12.5);
+        form.reset();
+    }
 }
 
 // ---- kept settings and closing ----------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,6 +142,60 @@ TEST_F(Recovery, PagesOfTheWindowLiveInFilesAndFollowEveryChange) {
     EXPECT_LT(at(10), at(30));
     EXPECT_LT(at(30), at(20));
     EXPECT_NE(at(20), std::string::npos);
+}
+
+// The question names the session's time and its pages in the window's language, the date and
+// the time as that language writes them.
+TEST_F(Recovery, TheQuestionIsInTheWindowsLanguage) {
+    using qly::texts::Language;
+    const struct {
+        Language language;
+        std::initializer_list<int> pages;
+        const char* caption;
+        const char* text; // a regular expression
+    } cases[] = {
+        {Language::German,
+         {10},
+         "Seiten wiederherstellen",
+         "Quillory wurde nicht ordnungsgemäß beendet\\. Von der Sitzung, die zuletzt am "
+         "\\d\\d\\.\\d\\d\\.\\d{4} um \\d\\d:\\d\\d Uhr geändert wurde, sind noch 1 Seite "
+         "vorhanden\\.\n\nJa: die Seiten wiederherstellen\nNein: die Seiten endgültig "
+         "löschen\nAbbrechen: beim nächsten Start wieder fragen"},
+        {Language::German,
+         {10, 20},
+         "Seiten wiederherstellen",
+         "Quillory wurde nicht ordnungsgemäß beendet\\. Von der Sitzung, die zuletzt am "
+         "\\d\\d\\.\\d\\d\\.\\d{4} um \\d\\d:\\d\\d Uhr geändert wurde, sind noch 2 Seiten "
+         "vorhanden\\.\n\nJa: die Seiten wiederherstellen\nNein: die Seiten endgültig "
+         "löschen\nAbbrechen: beim nächsten Start wieder fragen"},
+        {Language::English,
+         {10},
+         "Restore pages",
+         "Quillory did not end properly\\. The session last changed on [A-Z][a-z]+ \\d{1,2}, "
+         "\\d{4} at \\d\\d:\\d\\d still has 1 page\\.\n\nYes: restore the pages\nNo: "
+         "delete the pages for good\nCancel: ask again at the next start"},
+        {Language::English,
+         {10, 20},
+         "Restore pages",
+         "Quillory did not end properly\\. The session last changed on [A-Z][a-z]+ \\d{1,2}, "
+         "\\d{4} at \\d\\d:\\d\\d still has 2 pages\\.\n\nYes: restore the pages\nNo: "
+         "delete the pages for good\nCancel: ask again at the next start"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form.reset();
+        leaveSession(c.pages);
+        dialogs.boxes.clear();
+        dialogs.answers = {DialogAnswer::No};
+        const auto guard = reopenIn(c.language, true);
+        QApplication::processEvents();
+        ASSERT_EQ(dialogs.boxes.size(), 1u);
+        EXPECT_EQ(dialogs.boxes[0].caption, c.caption);
+        EXPECT_TRUE(std::regex_match(dialogs.boxes[0].text, std::regex(c.text)))
+            << dialogs.boxes[0].text;
+        form.reset();
+    }
+    EXPECT_EQ(sessionFolders(), 0u) << "every session was answered with No";
 }
 
 } // namespace
