@@ -294,9 +294,8 @@ class TMainForm : public QMainWindow, public PageObserver {
     int conversionStatus_ = 0;
     int wheelRemainder_ = 0;
     int64_t addingFrom_ = -1; // while several files are added: where their pages begin
-    int32_t extendEnd_ = 0;
-    int32_t thumbSize_ = 80; // the sorting view's thumbnail box; Ctrl+wheel changes it   // where
-                             // Shift+arrows have taken the selection; 0: at the current page
+    int32_t thumbSize_ = 80;  // the sorting view's thumbnail box; Ctrl+wheel changes it   // where
+                              // Shift+arrows have taken the selection; 0: at the current page
     // The pages' pixels live in files of the session folder, with a journal of their order;
     // without a store (its folder cannot be made) they stay in memory.
     std::unique_ptr<qly::PageStore> store_;

@@ -105,21 +105,14 @@ void TMainForm::deleteSelection() {
 }
 
 void TMainForm::moveSelectionTo(uint32_t before) {
-    std::vector<uint32_t> chosen = pages_->selection();
-    if (chosen.empty() && adib >= 1 && uint32_t(adib) <= bilder.count) {
-        chosen = {uint32_t(adib - 1)};
-    }
-    if (pages_->movePages(chosen, std::min(before, bilder.count),
+    if (pages_->movePages(pages_->selectionOrCurrent(), std::min(before, bilder.count),
                           tr("Verschieben", "a step in the history").toStdString())) {
         followModel();
     }
 }
 
 void TMainForm::turnSelection(bool left) {
-    std::vector<uint32_t> chosen = pages_->selection();
-    if (chosen.empty() && adib >= 1 && uint32_t(adib) <= bilder.count) {
-        chosen = {uint32_t(adib - 1)};
-    }
+    const std::vector<uint32_t> chosen = pages_->selectionOrCurrent();
     std::vector<std::pair<uint32_t, dib>> turned;
     for (size_t k = 0; k < chosen.size(); ++k) {
         dib out{};
@@ -213,17 +206,18 @@ bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (shift &&
         (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
-        // The selection reaches from the current page to the page the arrows lead to.
+        // The selection reaches from the current page to the page the arrows lead to, going
+        // on from where the last extension ended.
         const ViewKey k = key == Qt::Key_Up     ? ViewKey::Up
                           : key == Qt::Key_Down ? ViewKey::Down
                           : key == Qt::Key_Left ? ViewKey::Left
                                                 : ViewKey::Right;
-        const int32_t from = extendEnd_ >= 1 ? extendEnd_ : adib;
+        const int64_t end = pages_->extentEnd();
+        const int32_t from = end >= 0 ? static_cast<int32_t>(end + 1) : adib;
         const int32_t next =
             selectionAfterKey(k, from, PaintBox2->width() / sortCell().width, bilder.count);
         if (next >= 1 && uint32_t(next) <= count) {
             pages_->click(uint32_t(next - 1), false, true);
-            extendEnd_ = next;
             PaintBox2Paint();
         }
         return true;
@@ -279,18 +273,13 @@ void TMainForm::MarkBlankBtnClick() {
     }
     BlankPageOptions options;
     options.inkedCells = threshold->value();
-    std::vector<uint32_t> blank;
-    for (uint32_t i = 0; i < bilder.count; ++i) {
-        if (lookForBlank(*static_cast<dib*>(bilder.GetObject(i)), options).blank) {
-            blank.push_back(i);
-        }
-        SetProStatus(static_cast<int>((i + 1) * 100 / bilder.count));
-    }
+    const size_t blank = pages_->markWhere(
+        [&options](const dib& page) { return lookForBlank(page, options).blank; },
+        [this](uint32_t done, uint32_t all) { SetProStatus(static_cast<int>(done * 100 / all)); });
     SetProStatus(0);
-    pages_->setMarks(blank);
     PageControl1->setCurrentIndex(1);
     StatusPanel0->setText(
-        numbered(blank.size(), tr("%1 leere Seite markiert"), tr("%1 leere Seiten markiert")));
+        numbered(blank, tr("%1 leere Seite markiert"), tr("%1 leere Seiten markiert")));
 }
 
 void TMainForm::DelMarkedBtnClick() {
@@ -316,20 +305,12 @@ void TMainForm::InsertBlankBtnClick() {
     }
     // A white page of the paper size at the scan resolution, in one bit.
     const MainFormSettings s = readControls();
-    const double dpi = std::clamp(s.exportSettings.ScanResEd, 10.0, 10000.0);
-    const auto side = [dpi](double mm) {
-        return static_cast<int32_t>(std::clamp(std::lround(mm / 25.4 * dpi), 1L, 65535L));
-    };
     dib page{};
-    newdib(page, side(s.exportSettings.BreitEd), side(s.exportSettings.HochEd), 1, nullptr, 0);
-    if (page.poi == nullptr) {
+    if (!makeWhitePage(page, s.exportSettings.BreitEd, s.exportSettings.HochEd,
+                       s.exportSettings.ScanResEd)) {
         showError(tr("Nicht genug Arbeitsspeicher für eine leere Seite.").toStdString());
         return;
     }
-    std::memset(page.poi, 0xff, size_t(page.bytew) * size_t(dibheight(page)));
-    const auto dpm = static_cast<int32_t>(std::lround(dpi / 0.0254));
-    page.pmi->bmiHeader.biXPelsPerMeter = dpm;
-    page.pmi->bmiHeader.biYPelsPerMeter = dpm;
     void* slot = bilder.Add();
     if (slot == nullptr) {
         freedib(page);

@@ -87,7 +87,6 @@ QWidget* TMainForm::buildSortTab() {
         pages_->click(static_cast<uint32_t>(i), ctrl, shift);
         adib = static_cast<int32_t>((ctrl && !shift ? i : std::max<int64_t>(pages_->current(), 0)) +
                                     1);
-        extendEnd_ = shift ? static_cast<int32_t>(i + 1) : 0;
         PaintBox2Paint();
     };
     PaintBox2->onDropPages = [this](uint32_t before) {

@@ -33,7 +33,6 @@ void TMainForm::PaintBox2MouseDown(int32_t x, int32_t y) {
         return;
     }
     adib = static_cast<int32_t>(i + 1);
-    extendEnd_ = 0;
     pages_->click(static_cast<uint32_t>(i));
     adibchanged();
     ScrollImageInView();
@@ -74,7 +73,6 @@ void TMainForm::KeyEditKeyDown(int key) {
         adib = next;
         adibchanged();
     }
-    extendEnd_ = 0;
     if (adib >= 1 && uint32_t(adib) <= bilder.count) {
         pages_->click(uint32_t(adib - 1));
     }
