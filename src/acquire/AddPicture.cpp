@@ -5,6 +5,7 @@
 #include "document/JpegOriginals.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <cstring>
 
@@ -58,10 +59,11 @@ bool AddReadPicture(TDynaArray& bilder, const std::string& fileName, dib& pictur
     if (picture.poi == nullptr) {
         std::string reason = DibErrorText(picture);
         if (reason.empty()) {
-            reason = "Die Datei konnte nicht gelesen werden.";
+            reason = qly::translate("AddPicture", "Die Datei konnte nicht gelesen werden.");
         }
-        qly::messageSink().showMessage("Fehler beim Öffnen von " + fileName + "!", reason,
-                                       qly::MessageIcon::Error);
+        qly::messageSink().showMessage(
+            qly::withArgs(qly::translate("AddPicture", "Fehler beim Öffnen von %1!"), {fileName}),
+            reason, qly::MessageIcon::Error);
         return false;
     }
     return AppendPage(bilder, picture);

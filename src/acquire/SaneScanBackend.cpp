@@ -205,9 +205,11 @@ class SaneScanBackend::Worker : public QObject {
             if (which.name.empty()) {
                 const std::vector<qly::sane::DeviceInfo> found = qly::sane::listDevices(session());
                 if (found.empty()) {
-                    failOpen(ScanEnd::NoDevice, "Es wurde kein Scanner gefunden. Bitte prüfen "
-                                                "Sie, ob der Scanner angeschlossen und "
-                                                "eingeschaltet ist.");
+                    failOpen(ScanEnd::NoDevice,
+                             SaneScanBackend::tr("Es wurde kein Scanner gefunden. Bitte prüfen "
+                                                 "Sie, ob der Scanner angeschlossen und "
+                                                 "eingeschaltet ist.")
+                                 .toStdString());
                     return;
                 }
                 which = {found.front().name, found.front().label()};
@@ -221,9 +223,11 @@ class SaneScanBackend::Worker : public QObject {
             report([o = owner_, c] { emit o->opened(c); });
         } catch (const qly::sane::Error& e) {
             device_.reset();
-            failOpen(ScanEnd::Failed, "Der Scanner \"" + which.label +
-                                          "\" kann nicht geöffnet werden. " +
-                                          qly::sane::statusText(e.status()));
+            failOpen(ScanEnd::Failed,
+                     SaneScanBackend::tr("Der Scanner \"%1\" kann nicht geöffnet werden. %2")
+                         .arg(QString::fromStdString(which.label),
+                              QString::fromStdString(qly::sane::statusText(e.status())))
+                         .toStdString());
         }
     }
 
@@ -231,7 +235,7 @@ class SaneScanBackend::Worker : public QObject {
         ScanResult result;
         if (!device_) {
             result.end = ScanEnd::Failed;
-            result.message = "Es ist kein Scanner geöffnet.";
+            result.message = SaneScanBackend::tr("Es ist kein Scanner geöffnet.").toStdString();
             report([o = owner_, result] { emit o->finished(result); });
             return;
         }

@@ -2,6 +2,7 @@
 
 #include "platform/GrafikRW3.h"
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <array>
@@ -68,9 +69,10 @@ bool SavePicture(const dib& page, const std::string& fileName, int32_t format) {
     }
     std::string reason = DibLastError();
     if (reason.empty()) {
-        reason = "Die Datei konnte nicht geschrieben werden.";
+        reason = qly::translate("SavePicture", "Die Datei konnte nicht geschrieben werden.");
     }
-    qly::messageSink().showMessage("Fehler beim Speichern von " + fileName + "!", reason,
-                                   qly::MessageIcon::Error);
+    qly::messageSink().showMessage(
+        qly::withArgs(qly::translate("SavePicture", "Fehler beim Speichern von %1!"), {fileName}),
+        reason, qly::MessageIcon::Error);
     return false;
 }

@@ -19,27 +19,28 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// SANE backends name their modes and sources in English; the common ones are shown in German.
+// SANE backends name their modes and sources in English; the common ones are shown in the user's
+// language.
 QString shown(const std::string& name) {
     static const std::pair<const char*, const char*> names[] = {
-        {"Color", "Farbe"},
-        {"Colour", "Farbe"},
-        {"Gray", "Graustufen"},
-        {"Grey", "Graustufen"},
-        {"Lineart", "Schwarzweiß"},
-        {"Binary", "Schwarzweiß"},
-        {"Halftone", "Raster"},
-        {"Flatbed", "Flachbett"},
-        {"Automatic Document Feeder", "Vorlageneinzug"},
-        {"ADF", "Vorlageneinzug"},
-        {"ADF Front", "Vorlageneinzug (Vorderseite)"},
-        {"ADF Back", "Vorlageneinzug (Rückseite)"},
-        {"ADF Duplex", "Vorlageneinzug (beidseitig)"},
-        {"Transparency Adapter", "Durchlichtaufsatz"},
+        {"Color", QT_TRANSLATE_NOOP("TScanDialog", "Farbe")},
+        {"Colour", QT_TRANSLATE_NOOP("TScanDialog", "Farbe")},
+        {"Gray", QT_TRANSLATE_NOOP("TScanDialog", "Graustufen")},
+        {"Grey", QT_TRANSLATE_NOOP("TScanDialog", "Graustufen")},
+        {"Lineart", QT_TRANSLATE_NOOP("TScanDialog", "Schwarzweiß")},
+        {"Binary", QT_TRANSLATE_NOOP("TScanDialog", "Schwarzweiß")},
+        {"Halftone", QT_TRANSLATE_NOOP("TScanDialog", "Raster")},
+        {"Flatbed", QT_TRANSLATE_NOOP("TScanDialog", "Flachbett")},
+        {"Automatic Document Feeder", QT_TRANSLATE_NOOP("TScanDialog", "Vorlageneinzug")},
+        {"ADF", QT_TRANSLATE_NOOP("TScanDialog", "Vorlageneinzug")},
+        {"ADF Front", QT_TRANSLATE_NOOP("TScanDialog", "Vorlageneinzug (Vorderseite)")},
+        {"ADF Back", QT_TRANSLATE_NOOP("TScanDialog", "Vorlageneinzug (Rückseite)")},
+        {"ADF Duplex", QT_TRANSLATE_NOOP("TScanDialog", "Vorlageneinzug (beidseitig)")},
+        {"Transparency Adapter", QT_TRANSLATE_NOOP("TScanDialog", "Durchlichtaufsatz")},
     };
     for (const auto& [from, to] : names) {
         if (name == from) {
-            return QObject::tr(to);
+            return TScanDialog::tr(to);
         }
     }
     return q(name);
@@ -64,8 +65,10 @@ std::vector<PaperSize> paperSizes(double maxWidthMm, double maxHeightMm) {
     if (maxWidthMm <= 0 || maxHeightMm <= 0) {
         return out;
     }
-    out.push_back({"Ganze Fläche (" + std::to_string(std::lround(maxWidthMm)) + " x " +
-                       std::to_string(std::lround(maxHeightMm)) + " mm)",
+    out.push_back({TScanDialog::tr("Ganze Fläche (%1 x %2 mm)")
+                       .arg(std::lround(maxWidthMm))
+                       .arg(std::lround(maxHeightMm))
+                       .toStdString(),
                    maxWidthMm, maxHeightMm});
     const PaperSize standard[] = {
         {"A4 (210 x 297 mm)", 210, 297},        {"A5 (148 x 210 mm)", 148, 210},
@@ -247,7 +250,7 @@ void TScanDialog::showState(ScanSession::State s) {
 }
 
 void TScanDialog::onFailed(const std::string& message) {
-    qly::messageSink().showMessage("Scannen", message, qly::MessageIcon::Warning);
+    qly::messageSink().showMessage(tr("Scannen").toStdString(), message, qly::MessageIcon::Warning);
     if (session_->state() == ScanSession::State::Failed) {
         // Nothing can be scanned with this device.
         QDialog::reject();

@@ -1,12 +1,19 @@
 #include "acquire/ScanSession.h"
 
+#include <QCoreApplication>
+
 std::string failureMessage(const std::string& what, int pagesBefore) {
     if (pagesBefore == 1) {
-        return what + "\nDie zuvor gescannte Seite wurde übernommen.";
+        return QCoreApplication::translate("ScanSession",
+                                           "%1\nDie zuvor gescannte Seite wurde übernommen.")
+            .arg(QString::fromStdString(what))
+            .toStdString();
     }
     if (pagesBefore > 1) {
-        return what + "\nDie " + std::to_string(pagesBefore) +
-               " zuvor gescannten Seiten wurden übernommen.";
+        return QCoreApplication::translate("ScanSession",
+                                           "%1\nDie %2 zuvor gescannten Seiten wurden übernommen.")
+            .arg(QString::fromStdString(what), QString::number(pagesBefore))
+            .toStdString();
     }
     return what;
 }

@@ -94,10 +94,13 @@ void PageDocument::adopt(dib& page) {
     }
     std::string error;
     if (!store_->adopt(page, error)) {
-        qly::messageSink().showMessage("Seite nicht gesichert",
-                                       error + "\nDie Seite bleibt im Arbeitsspeicher, ist aber "
-                                               "bei einem Absturz nicht geschützt.",
-                                       qly::MessageIcon::Warning);
+        qly::messageSink().showMessage(
+            qly::translate("PageDocument", "Seite nicht gesichert"),
+            qly::withArgs(qly::translate("PageDocument",
+                                         "%1\nDie Seite bleibt im Arbeitsspeicher, ist aber bei "
+                                         "einem Absturz nicht geschützt."),
+                          {error}),
+            qly::MessageIcon::Warning);
         return;
     }
     // Ten more pages like this one must fit, or the user hears of it once, in good time.
@@ -106,10 +109,12 @@ void PageDocument::adopt(dib& page) {
     if (!warnedAboutSpace_ && free != 0 && free < 10 * pageBytes) {
         warnedAboutSpace_ = true;
         qly::messageSink().showMessage(
-            "Wenig Platz für Seiten",
-            "Im Ordner " + store_->folder() + " ist nur noch Platz für " +
-                std::to_string(free / std::max<uint64_t>(pageBytes, 1)) +
-                " weitere Seiten dieser Größe (" + std::to_string(free >> 20) + " MB frei).",
+            qly::translate("PageDocument", "Wenig Platz für Seiten"),
+            qly::withArgs(
+                qly::translate("PageDocument", "Im Ordner %1 ist nur noch Platz für %2 "
+                                               "weitere Seiten dieser Größe (%3 MB frei)."),
+                {store_->folder(), std::to_string(free / std::max<uint64_t>(pageBytes, 1)),
+                 std::to_string(free >> 20)}),
             qly::MessageIcon::Warning);
     }
 }
@@ -200,11 +205,13 @@ void PageDocument::releaseUnreferenced() {
 }
 
 std::string PageDocument::undoName() const {
-    return undo_.empty() ? std::string() : undo_.back().name;
+    return undo_.empty() ? std::string()
+                         : qly::translate("PageDocument", undo_.back().name.c_str());
 }
 
 std::string PageDocument::redoName() const {
-    return redo_.empty() ? std::string() : redo_.back().name;
+    return redo_.empty() ? std::string()
+                         : qly::translate("PageDocument", redo_.back().name.c_str());
 }
 
 bool PageDocument::undo() {
@@ -533,7 +540,8 @@ bool PageDocument::moveForward(int32_t& adib) {
         return false;
     }
     const PageRef r = refAt(static_cast<uint32_t>(adib - 1));
-    commit("Nach vorne", {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 1), 2}, {r}, r);
+    commit(QLY_TRANSLATE_NOOP("PageDocument", "Nach vorne"),
+           {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 1), 2}, {r}, r);
     return true;
 }
 
@@ -542,7 +550,8 @@ bool PageDocument::moveBack(int32_t& adib) {
         return false;
     }
     const PageRef r = refAt(static_cast<uint32_t>(adib - 1));
-    commit("Nach hinten", {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 2), 2}, {r}, r);
+    commit(QLY_TRANSLATE_NOOP("PageDocument", "Nach hinten"),
+           {PageChange::Kind::Moved, static_cast<uint32_t>(adib - 2), 2}, {r}, r);
     return true;
 }
 
@@ -554,8 +563,8 @@ bool PageDocument::interleave(int64_t firstBackSide, InterleaveStyle style) {
     } else {
         reorder(interleaveOrder(bilder_.count, firstBackSide - 1, style));
     }
-    commit("Verschränken", {PageChange::Kind::Moved, 0, bilder_.count}, state_.selected,
-           state_.current);
+    commit(QLY_TRANSLATE_NOOP("PageDocument", "Verschränken"),
+           {PageChange::Kind::Moved, 0, bilder_.count}, state_.selected, state_.current);
     return true;
 }
 
@@ -583,7 +592,7 @@ void PageDocument::clear() {
         pool_[refAt(i)] = record(bilder_, i);
     }
     dropPageRecords();
-    commit("Neu", {PageChange::Kind::Reset, 0, 0}, {}, 0);
+    commit(QLY_TRANSLATE_NOOP("PageDocument", "Neu"), {PageChange::Kind::Reset, 0, 0}, {}, 0);
 }
 
 // ---- marks ----
@@ -676,10 +685,13 @@ bool PageJournalWriter::write() {
     if (!reported_) {
         reported_ = true;
         qly::messageSink().showMessage(
-            "Seitenliste nicht gesichert",
-            error.empty() ? "Die Seiten im Ordner " + store_.folder() +
-                                " können nicht auf den Datenträger geschrieben werden."
-                          : error,
+            qly::translate("PageDocument", "Seitenliste nicht gesichert"),
+            error.empty()
+                ? qly::withArgs(qly::translate("PageDocument",
+                                               "Die Seiten im Ordner %1 können nicht auf den "
+                                               "Datenträger geschrieben werden."),
+                                {store_.folder()})
+                : error,
             qly::MessageIcon::Warning);
     }
     return false;

@@ -12,6 +12,7 @@
 
 #include "document/DocumentFile.h"
 #include "platform/DibRecord.h"
+#include "platform/Texts.h"
 
 #include <cstdint>
 #include <deque>
@@ -106,26 +107,31 @@ class PageDocument {
     // Pages from..count-1 were appended (picture files read, a scan, a document's pages); with
     // `at` below their first index they are moved there in the same step and become the
     // selection, the last of them current (pages dropped in place); else the selection stays.
-    void appended(uint32_t from, const std::string& name = "Hinzufügen", int64_t at = -1);
+    void appended(uint32_t from,
+                  const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Hinzufügen"),
+                  int64_t at = -1);
     // Page n's (1-based) picture becomes `picture` (turning it, say); the old picture stays in
     // the history. False (the picture released) when n is out of range.
-    bool replacePicture(int64_t n, dib& picture, const std::string& name = "Drehen");
+    bool replacePicture(int64_t n, dib& picture,
+                        const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Drehen"));
     // Several pictures replaced in one step (turning the selection): index and new picture.
     void replacePictures(std::vector<std::pair<uint32_t, dib>>& pictures,
-                         const std::string& name = "Drehen");
+                         const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Drehen"));
     // The page-list operations of document/PageList.h, as steps.
     bool remove(int64_t n);
     bool moveForward(int32_t& adib);
     bool moveBack(int32_t& adib);
     bool interleave(int64_t firstBackSide, InterleaveStyle style = InterleaveStyle::BacksReversed);
     // Removes the pages at `indices` in one step.
-    bool removePages(const std::vector<uint32_t>& indices, const std::string& name = "Löschen");
+    bool removePages(const std::vector<uint32_t>& indices,
+                     const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Löschen"));
     // Moves the pages at `indices` (any order) so that they stand together, in their order,
     // before the page that is at `before` now (count: at the end). False when nothing moves.
     bool movePages(const std::vector<uint32_t>& indices, uint32_t before,
-                   const std::string& name = "Verschieben");
+                   const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Verschieben"));
     // Every page is replaced by the records of `fresh`, which is left empty (opening a document).
-    void replaceAll(TDynaArray& fresh, const std::string& name = "Öffnen");
+    void replaceAll(TDynaArray& fresh,
+                    const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Öffnen"));
     // Every page goes (a new, empty document).
     void clear();
 
@@ -142,6 +148,8 @@ class PageDocument {
     bool canUndo() const { return !undo_.empty(); }
     size_t undoSteps() const { return undo_.size(); }
     bool canRedo() const { return !redo_.empty(); }
+    // The name of the step undo or redo would take back or do again, in the user's language:
+    // steps are named in German, and a name marked in the context "PageDocument" is translated.
     std::string undoName() const;
     std::string redoName() const;
     bool undo();

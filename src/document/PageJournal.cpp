@@ -3,6 +3,7 @@
 #include "document/Dib.h"
 #include "document/DynaArray.h"
 #include "document/PageStore.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -170,8 +171,10 @@ bool writeJournal(const std::string& folder, const JournalContents& contents, st
     const int fd =
         ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        error = "Die Seitenliste kann nicht im Ordner " + folder + " gesichert werden (" +
-                std::strerror(errno) + ").";
+        error = qly::withArgs(
+            qly::translate("PageStore",
+                           "Die Seitenliste kann nicht im Ordner %1 gesichert werden (%2)."),
+            {folder, std::strerror(errno)});
         return false;
     }
     size_t done = 0;
@@ -188,8 +191,10 @@ bool writeJournal(const std::string& folder, const JournalContents& contents, st
     const int saved = errno;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(part.c_str(), target.c_str()) != 0) {
-        error = "Die Seitenliste kann nicht im Ordner " + folder + " gesichert werden (" +
-                std::strerror(ok ? errno : saved) + ").";
+        error = qly::withArgs(
+            qly::translate("PageStore",
+                           "Die Seitenliste kann nicht im Ordner %1 gesichert werden (%2)."),
+            {folder, std::strerror(ok ? errno : saved)});
         ::unlink(part.c_str());
         return false;
     }
@@ -249,7 +254,8 @@ uint32_t LeftSession::restoreInto(PageStore& store, TDynaArray& pages,
             if (!moved.empty()) {
                 ::unlink((store.folder() + moved).c_str());
             }
-            problems.push_back("Die Seitendatei " + folder_ + name + " fehlt.");
+            problems.push_back(qly::withArgs(
+                qly::translate("PageStore", "Die Seitendatei %1 fehlt."), {folder_ + name}));
             continue;
         }
         dib page{};
@@ -262,7 +268,8 @@ uint32_t LeftSession::restoreInto(PageStore& store, TDynaArray& pages,
         void* slot = pages.Add();
         if (slot == nullptr) {
             freedib(page);
-            problems.push_back("Nicht genug Arbeitsspeicher für weitere Seiten.");
+            problems.push_back(
+                qly::translate("PageStore", "Nicht genug Arbeitsspeicher für weitere Seiten."));
             break;
         }
         std::memcpy(slot, &page, sizeof page);

@@ -1,6 +1,7 @@
 #include "document/PageStore.h"
 
 #include "platform/GrafikRW3.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -86,15 +87,15 @@ bool writeAll(int fd, const void* data, size_t n, uint64_t at) {
 std::string describe(int error) {
     switch (error) {
     case ENOSPC:
-        return "Auf dem Datenträger ist kein Platz mehr frei.";
+        return qly::translate("PageStore", "Auf dem Datenträger ist kein Platz mehr frei.");
     case EDQUOT:
-        return "Das Speicherkontingent des Benutzers ist erschöpft.";
+        return qly::translate("PageStore", "Das Speicherkontingent des Benutzers ist erschöpft.");
     case EFBIG:
-        return "Die Datei würde zu groß.";
+        return qly::translate("PageStore", "Die Datei würde zu groß.");
     case EACCES:
     case EPERM:
     case EROFS:
-        return "Der Ordner darf nicht beschrieben werden.";
+        return qly::translate("PageStore", "Der Ordner darf nicht beschrieben werden.");
     default:
         return std::strerror(error);
     }
@@ -132,8 +133,10 @@ std::unique_ptr<PageStore> PageStore::open(const std::string& base, std::string&
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) {
-        error = "Der Ordner für die Seiten kann nicht angelegt werden: " + base + " (" +
-                describe(errno) + ")";
+        error = qly::withArgs(
+            qly::translate("PageStore",
+                           "Der Ordner für die Seiten kann nicht angelegt werden: %1 (%2)"),
+            {base, describe(errno)});
         return nullptr;
     }
     // Held while the store lives: another process sees by it that the folder is in use.
@@ -144,8 +147,10 @@ std::unique_ptr<PageStore> PageStore::open(const std::string& base, std::string&
             ::close(lockFd);
         }
         ::rmdir(buffer.data());
-        error = "Der Ordner für die Seiten kann nicht gesperrt werden: " + base + " (" +
-                describe(saved) + ")";
+        error = qly::withArgs(
+            qly::translate("PageStore",
+                           "Der Ordner für die Seiten kann nicht gesperrt werden: %1 (%2)"),
+            {base, describe(saved)});
         return nullptr;
     }
     return std::unique_ptr<PageStore>(new PageStore(std::string(buffer.data()) + "/", lockFd));
@@ -194,8 +199,9 @@ std::string PageStore::fileOf(const dib& d) {
 bool PageStore::map(int fd, const std::string& name, uint64_t length, dib& d, std::string& error) {
     void* base = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (base == MAP_FAILED) {
-        error = "Die Seitendatei " + folder_ + name + " kann nicht eingeblendet werden (" +
-                describe(errno) + ")";
+        error = qly::withArgs(
+            qly::translate("PageStore", "Die Seitendatei %1 kann nicht eingeblendet werden (%2)"),
+            {folder_ + name, describe(errno)});
         return false;
     }
     const auto* head = static_cast<const PageHead*>(base);
@@ -259,8 +265,9 @@ bool PageStore::adopt(dib& d, std::string& error) {
     std::string name;
     const int fd = createPageFile(name);
     if (fd < 0) {
-        error =
-            "Die Seite kann nicht im Ordner " + folder_ + " abgelegt werden: " + describe(errno);
+        error = qly::withArgs(
+            qly::translate("PageStore", "Die Seite kann nicht im Ordner %1 abgelegt werden: %2"),
+            {folder_, describe(errno)});
         return false;
     }
     // Space first, so a full disk is found before anything is written; then the bytes.
@@ -281,9 +288,11 @@ bool PageStore::adopt(dib& d, std::string& error) {
         const int saved = rc != 0 && rc != EOPNOTSUPP && rc != EINVAL ? rc : errno;
         ::close(fd);
         ::unlink((folder_ + name).c_str());
-        error = "Die Seite kann nicht im Ordner " + folder_ +
-                " abgelegt werden: " + describe(saved) + " Benötigt werden " +
-                std::to_string((length + (1 << 20) - 1) >> 20) + " MB.";
+        error = qly::withArgs(
+            qly::translate(
+                "PageStore",
+                "Die Seite kann nicht im Ordner %1 abgelegt werden: %2 Benötigt werden %3 MB."),
+            {folder_, describe(saved), std::to_string((length + (1 << 20) - 1) >> 20)});
         return false;
     }
     bool journaled = false;
@@ -329,7 +338,7 @@ bool PageStore::adoptFile(const std::string& name, dib& d, std::string& error) {
         if (fd >= 0) {
             ::close(fd);
         }
-        error = "Die Seitendatei " + path + " fehlt.";
+        error = qly::withArgs(qly::translate("PageStore", "Die Seitendatei %1 fehlt."), {path});
         return false;
     }
     // Everything the head and the bitmap header say is checked against the file before mapping.
@@ -353,8 +362,11 @@ bool PageStore::adoptFile(const std::string& name, dib& d, std::string& error) {
         head.pixelBytes <= kMaxPixelBytes;
     if (!consistent || size < head.dataOffset + head.pixelBytes) {
         ::close(fd);
-        error = !ours ? "Die Datei " + path + " ist keine Seitendatei."
-                      : "Die Seitendatei " + path + " ist unvollständig oder beschädigt.";
+        error = qly::withArgs(
+            !ours ? qly::translate("PageStore", "Die Datei %1 ist keine Seitendatei.")
+                  : qly::translate("PageStore",
+                                   "Die Seitendatei %1 ist unvollständig oder beschädigt."),
+            {path});
         return false;
     }
     dib page{};

@@ -8,6 +8,7 @@
 #include "pdf/PDFWriterCanvas.h"
 #include "platform/GrafikRW3.h"
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -200,7 +201,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     std::string name = batchmode ? batchFileName(base, counter) : fname;
     if (!canvas.BeginDoc(name)) {
         outcome.failedFile = name;
-        infobox("Konnte PDF-Datei nicht erstellen!");
+        infobox(qly::translate("CreateThePDF", "Konnte PDF-Datei nicht erstellen!"));
         return outcome;
     }
 
@@ -253,7 +254,7 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
                     // The files before are complete; say which one is missing rather than
                     // leaving a partial result that looks finished.
                     outcome.failedFile = name;
-                    infobox("Konnte PDF-Datei nicht erstellen!");
+                    infobox(qly::translate("CreateThePDF", "Konnte PDF-Datei nicht erstellen!"));
                     return outcome;
                 }
             } else {
@@ -298,24 +299,30 @@ ExportOutcome CreateThePDF(TDynaArray& bilder, const ExportSettings& s, const st
     outcome.files.push_back(name);
     outcome.written = true;
     if (outcome.pagesWithoutRoom > 0) {
-        qly::messageSink().showMessage("",
-                                       "Die Ränder lassen keinen Platz für die Bilder: " +
-                                           std::to_string(outcome.pagesWithoutRoom) +
-                                           " Seite(n) blieben leer.",
-                                       qly::MessageIcon::Warning);
+        qly::messageSink().showMessage(
+            "",
+            qly::withArgs(qly::translate("CreateThePDF", "Die Ränder lassen keinen "
+                                                         "Platz für die Bilder: %1 "
+                                                         "Seite(n) blieben leer."),
+                          {std::to_string(outcome.pagesWithoutRoom)}),
+            qly::MessageIcon::Warning);
     }
     if (outcome.pagesWithoutText > 0) {
-        qly::messageSink().showMessage("",
-                                       "Auf " + std::to_string(outcome.pagesWithoutText) +
-                                           " Seite(n) ließ sich kein Text erkennen; sie "
-                                           "enthalten nur ihr Bild.",
-                                       qly::MessageIcon::Warning);
+        qly::messageSink().showMessage(
+            "",
+            qly::withArgs(qly::translate("CreateThePDF", "Auf %1 Seite(n) ließ sich "
+                                                         "kein Text erkennen; sie "
+                                                         "enthalten nur ihr Bild."),
+                          {std::to_string(outcome.pagesWithoutText)}),
+            qly::MessageIcon::Warning);
     }
     if (outcome.emptyPictures > 0) {
-        qly::messageSink().showMessage("",
-                                       std::to_string(outcome.emptyPictures) +
-                                           " Bild(er) ohne Bildpunkte wurden übersprungen.",
-                                       qly::MessageIcon::Warning);
+        qly::messageSink().showMessage(
+            "",
+            qly::withArgs(qly::translate("CreateThePDF", "%1 Bild(er) ohne Bildpunkte "
+                                                         "wurden übersprungen."),
+                          {std::to_string(outcome.emptyPictures)}),
+            qly::MessageIcon::Warning);
     }
     return outcome;
 }

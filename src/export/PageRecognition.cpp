@@ -1,6 +1,7 @@
 #include "export/PageRecognition.h"
 
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <chrono>
 
@@ -16,9 +17,11 @@ PageRecognition::PageRecognition(std::shared_ptr<qly::ImageCodingPool> pool,
     : pool_(std::move(pool)), languages_(languages), fallbackDpi_(fallbackDpi) {
     std::string problem;
     if (!qly::validTextLanguages(languages)) {
-        problem = "Die Sprachen für die Texterkennung \"" + languages +
-                  "\" sind nicht lesbar (Beispiel: deu+eng). Die PDF-Datei wird ohne erkannten "
-                  "Text geschrieben.";
+        problem = qly::withArgs(
+            qly::translate("TextRecognition",
+                           "Die Sprachen für die Texterkennung \"%1\" sind nicht lesbar (Beispiel: "
+                           "deu+eng). Die PDF-Datei wird ohne erkannten Text geschrieben."),
+            {languages});
     } else if (const std::vector<std::string> missing = qly::missingTextLanguages(languages);
                !missing.empty()) {
         problem = qly::missingTextLanguagesMessage(missing);
@@ -29,9 +32,11 @@ PageRecognition::PageRecognition(std::shared_ptr<qly::ImageCodingPool> pool,
         if (recognizer->load()) {
             recognizer_ = std::move(recognizer);
         } else {
-            problem = "Die Sprachdaten für die Texterkennung (" + languages +
-                      ") lassen sich nicht laden. Die PDF-Datei wird ohne erkannten Text "
-                      "geschrieben.";
+            problem = qly::withArgs(
+                qly::translate("TextRecognition",
+                               "Die Sprachdaten für die Texterkennung (%1) lassen sich nicht "
+                               "laden. Die PDF-Datei wird ohne erkannten Text geschrieben."),
+                {languages});
         }
     }
     if (!problem.empty()) {

@@ -2,6 +2,7 @@
 
 #include "document/Dib.h"
 #include "platform/GrafikRW3.h"
+#include "platform/Texts.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -231,11 +232,15 @@ std::string missingTextLanguagesMessage(const std::vector<std::string>& missing)
         codes += (codes.empty() ? "" : ", ") + code;
         packages += (packages.empty() ? "" : " ") + textLanguagePackage(code);
     }
-    return (missing.size() == 1 ? "Für die Texterkennung fehlt die Sprache " + codes +
-                                      ". Bitte installieren Sie das Paket " + packages + "."
-                                : "Für die Texterkennung fehlen die Sprachen " + codes +
-                                      ". Bitte installieren Sie die Pakete " + packages + ".") +
-           " Die PDF-Datei wird ohne erkannten Text geschrieben.";
+    return qly::withArgs(
+        missing.size() == 1
+            ? qly::translate("TextRecognition",
+                             "Für die Texterkennung fehlt die Sprache %1. Bitte installieren Sie "
+                             "das Paket %2. Die PDF-Datei wird ohne erkannten Text geschrieben.")
+            : qly::translate("TextRecognition",
+                             "Für die Texterkennung fehlen die Sprachen %1. Bitte installieren Sie "
+                             "die Pakete %2. Die PDF-Datei wird ohne erkannten Text geschrieben."),
+        {codes, packages});
 }
 
 // ---------------------------------------------------------------------------------------------

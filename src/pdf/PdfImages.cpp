@@ -11,6 +11,7 @@
 #include "platform/Heap.h"
 #include "platform/IoError.h"
 #include "platform/Messages.h"
+#include "platform/Texts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -205,9 +206,11 @@ void TPDFCanvas::DrawDIB(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w, const
             dib copy{};
             privateCopy(*local, copy);
             if (copy.poi == nullptr) {
-                qly::messageSink().showMessage("",
-                                               "Fehler: nicht genug Speicher für diese Operation!",
-                                               qly::MessageIcon::Error);
+                qly::messageSink().showMessage(
+                    "",
+                    qly::translate("PdfWriter",
+                                   "Fehler: nicht genug Speicher für diese Operation!"),
+                    qly::MessageIcon::Error);
             }
             // The copy belongs to the job from here on; the entry keeps its header fields.
             e->di = withoutPixels(copy);

@@ -99,7 +99,8 @@ struct DibRowFeed {
 bool SaveRowsToMemory(const DibRowFeed& rows, int32_t format, int32_t quality, int32_t threads,
                       std::vector<uint8_t>& out);
 
-// The reason of the last failed SaveDib/SaveDibToMemory on this thread, UTF-8.
+// The reason of the last failed SaveDib/SaveDibToMemory on this thread, UTF-8 in the user's
+// language.
 std::string DibLastError();
 
 // JPEG quality 1..100 (clamped) for later JPEG writes; the default is 75.
@@ -110,9 +111,10 @@ void SetJPEG2000Qual(int32_t quality);
 int32_t GetJPEGQual();
 int32_t GetJPEG2000Qual();
 
-// Zero-terminated file-dialog filter strings ("Text|*.ext;*.ext|..."). The open filter starts
-// with an entry for every readable picture; the save filter lists the save formats in the order
-// of their codes 3..15 (the twelve classic formats, then PNG).
+// Zero-terminated file-dialog filter strings ("Text|*.ext;*.ext|..."), their texts in the user's
+// language; each stays valid until the next call of the same function on this thread. The open
+// filter starts with an entry for every readable picture; the save filter lists the save formats
+// in the order of their codes 3..15 (the twelve classic formats, then PNG).
 const char* GetDIBOpenFilter();
 const char* GetDIBSaveFilter();
 
@@ -127,7 +129,8 @@ void DIBHalftoneDIBXY(dib& out, const dib& src, int32_t width, int32_t height);
 uint64_t SetDibPixelLimit(uint64_t maxPixels);
 
 // Helpers over the record.
-// The failure text a failed read left in the record, as UTF-8.
+// The failure text a failed read left in the record, as UTF-8 in the user's language (the record
+// keeps the German text).
 std::string DibErrorText(const dib& d);
 // Writes a failure text into the record's palette copy (truncated to the room there).
 void SetDibErrorText(dib& d, const std::u16string& text);

@@ -44,11 +44,15 @@ std::string_view trim(std::string_view s) {
 QString statusText(QSettings::Status status, const std::string& file) {
     switch (status) {
     case QSettings::AccessError:
-        return QString::fromStdString("Die Einstellungsdatei " + file +
-                                      " kann nicht gelesen oder geschrieben werden.");
+        return QCoreApplication::translate(
+                   "SettingsStore",
+                   "Die Einstellungsdatei %1 kann nicht gelesen oder geschrieben werden.")
+            .arg(QString::fromStdString(file));
     case QSettings::FormatError:
-        return QString::fromStdString("Die Einstellungsdatei " + file +
-                                      " ist beschädigt; es gelten die Voreinstellungen.");
+        return QCoreApplication::translate(
+                   "SettingsStore",
+                   "Die Einstellungsdatei %1 ist beschädigt; es gelten die Voreinstellungen.")
+            .arg(QString::fromStdString(file));
     default:
         return {};
     }
@@ -141,7 +145,11 @@ bool restoreSection(const std::string& fileName, const std::string& section,
     if (unreadable.empty()) {
         return true;
     }
-    error = "In der Einstellungsdatei " + fileName + " sind Werte unlesbar:";
+    // The values' names stay as the file has them.
+    error = QCoreApplication::translate("SettingsStore",
+                                        "In der Einstellungsdatei %1 sind Werte unlesbar:")
+                .arg(QString::fromStdString(fileName))
+                .toStdString();
     for (const std::string& name : unreadable) {
         error += " " + name;
     }

@@ -255,9 +255,9 @@ void TSortView::paintEvent(QPaintEvent*) {
         forgetGone(*s.pages);
     }
     if (onStatus) {
-        onStatus(selectionInside
-                     ? "Thumbnail: " + std::to_string(s.adib) + " von " + std::to_string(count)
-                     : "Bild: keins   ");
+        onStatus((selectionInside ? tr("Thumbnail: %1 von %2").arg(s.adib).arg(count)
+                                  : tr("Bild: keins   "))
+                     .toStdString());
     }
 }
 

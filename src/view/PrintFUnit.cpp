@@ -89,6 +89,10 @@ void showViewerError(const std::string& text) {
     qly::messageSink().showMessage("Quillory 1.6", text, qly::MessageIcon::Error);
 }
 
+std::string printerNotStarted() {
+    return TPrintForm::tr(kPrinterNotStarted).toStdString();
+}
+
 bool ModalDialogs::exec(QDialog& dialog) const {
     return execDialog ? execDialog(dialog) : dialog.exec() == QDialog::Accepted;
 }
@@ -134,7 +138,7 @@ PrintableArea printableArea(const QPrinter& printer) {
 }
 
 bool printPicture(QPrinter& printer, const dib& d, const PrintSizing& sizing) {
-    printer.setDocName(QString::fromLatin1(kPrintJobTitle));
+    printer.setDocName(TPrintForm::tr(kPrintJobTitle));
     QPainter painter;
     if (!painter.begin(&printer)) {
         return false;

@@ -53,8 +53,8 @@ struct PrintableArea {
 };
 PrintableArea printableArea(const QPrinter& printer);
 
-// The title of every print job.
-inline constexpr const char* kPrintJobTitle = "Varnholme Bild";
+// The title of every print job, in German; the job gets it in the user's language.
+inline constexpr const char* kPrintJobTitle = QT_TRANSLATE_NOOP("TPrintForm", "Varnholme Bild");
 
 // Prints the whole picture as one page into the box printBox gives for the printable area,
 // without halftoning. False when the printer could not start the job; nothing is printed then.
@@ -64,9 +64,11 @@ bool printPicture(QPrinter& printer, const dib& d, const PrintSizing& sizing);
 // application's other error messages are.
 void showViewerError(const std::string& text);
 
-// What the user is told when the printer would not start a job.
+// What the user is told when the printer would not start a job, in German (see printerNotStarted).
 inline constexpr const char* kPrinterNotStarted =
-    "Der Drucker konnte den Druckauftrag nicht beginnen.";
+    QT_TRANSLATE_NOOP("TPrintForm", "Der Drucker konnte den Druckauftrag nicht beginnen.");
+// The same in the user's language.
+std::string printerNotStarted();
 
 class TPrintForm : public QDialog {
     Q_OBJECT

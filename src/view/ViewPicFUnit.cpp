@@ -186,7 +186,7 @@ void TViewPicForm::PrintBrnClick() {
         return; // Cancel prints nothing
     }
     if (!printPicture(printer(), di, form.sizing())) {
-        showViewerError(kPrinterNotStarted);
+        showViewerError(printerNotStarted());
     }
 }
 

@@ -4,6 +4,7 @@
 // packages that bring them.
 #include "ocr/TextRecognition.h"
 
+#include "common/MarkedTexts.h"
 #include "common/RenderedText.h"
 #include "common/TestDib.h"
 
@@ -225,6 +226,21 @@ TEST_F(TextRecognition, MissingLanguageFilesAreNamedWithTheirPackages) {
               "Für die Texterkennung fehlen die Sprachen fra, chi_sim. Bitte installieren Sie "
               "die Pakete tesseract-ocr-fra tesseract-ocr-chi-sim. Die PDF-Datei wird ohne "
               "erkannten Text geschrieben.");
+}
+
+TEST(TextLanguages, TheMissingLanguageMessageGoesThroughTheTextLookupWithCodesAndPackages) {
+    const qlytest::ScopedMarkedTexts texts;
+    EXPECT_EQ(qly::missingTextLanguagesMessage({"deu"}),
+              qlytest::marked("TextRecognition",
+                              "Für die Texterkennung fehlt die Sprache deu. Bitte installieren "
+                              "Sie das Paket tesseract-ocr-deu. Die PDF-Datei wird ohne erkannten "
+                              "Text geschrieben."));
+    EXPECT_EQ(qly::missingTextLanguagesMessage({"fra", "chi_sim"}),
+              qlytest::marked("TextRecognition",
+                              "Für die Texterkennung fehlen die Sprachen fra, chi_sim. Bitte "
+                              "installieren Sie die Pakete tesseract-ocr-fra "
+                              "tesseract-ocr-chi-sim. Die PDF-Datei wird ohne erkannten Text "
+                              "geschrieben."));
 }
 
 TEST(TextLanguages, ListsInTesseractsFormAndTheirPackages) {

@@ -2,9 +2,10 @@
 // Internal interface between the image library's front end (OpenDib/SaveDib) and its codecs.
 // A reader gets the whole file in memory and fills a DibHolder; a writer appends the encoded file
 // to a byte vector. Both report failures by throwing DibError with a short German reason, which
-// the front end puts into the record or DibLastError.
+// the front end puts into the record or DibLastError; those give it in the user's language.
 
 #include "platform/GrafikRW3.h"
+#include "platform/Texts.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,23 +14,33 @@
 
 namespace qly::img {
 
-// Reasons shown to the user after a failed read or write.
-inline constexpr const char16_t* kErrUnknownFormat = u"Unbekanntes Dateiformat";
-inline constexpr const char16_t* kErrDamaged = u"Datei ist beschädigt";
-inline constexpr const char16_t* kErrTooLarge = u"Bild ist zu groß";
-inline constexpr const char16_t* kErrEmpty = u"Bild hat keine Pixel";
-inline constexpr const char16_t* kErrCannotOpen = u"Datei kann nicht geöffnet werden";
-inline constexpr const char16_t* kErrCannotWrite = u"Datei kann nicht geschrieben werden";
-inline constexpr const char16_t* kErrNoMemory = u"Nicht genug Arbeitsspeicher";
-inline constexpr const char16_t* kErrUnsupported = u"Nicht unterstützte Bildvariante";
-inline constexpr const char16_t* kErrNoWriter = u"Format kann nicht geschrieben werden";
-inline constexpr const char16_t* kErrDepth = u"Farbtiefe wird nicht unterstützt";
+// Reasons shown to the user after a failed read or write, UTF-8 (context "ImageFormats").
+inline constexpr const char* kErrUnknownFormat =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Unbekanntes Dateiformat");
+inline constexpr const char* kErrDamaged =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Datei ist beschädigt");
+inline constexpr const char* kErrTooLarge = QLY_TRANSLATE_NOOP("ImageFormats", "Bild ist zu groß");
+inline constexpr const char* kErrEmpty = QLY_TRANSLATE_NOOP("ImageFormats", "Bild hat keine Pixel");
+inline constexpr const char* kErrCannotOpen =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Datei kann nicht geöffnet werden");
+inline constexpr const char* kErrCannotWrite =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Datei kann nicht geschrieben werden");
+inline constexpr const char* kErrNoMemory =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Nicht genug Arbeitsspeicher");
+inline constexpr const char* kErrUnsupported =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Nicht unterstützte Bildvariante");
+inline constexpr const char* kErrNoWriter =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Format kann nicht geschrieben werden");
+inline constexpr const char* kErrDepth =
+    QLY_TRANSLATE_NOOP("ImageFormats", "Farbtiefe wird nicht unterstützt");
 
 struct DibError {
     std::u16string reason;
 };
 
-[[noreturn]] void fail(const char16_t* reason);
+[[noreturn]] void fail(const char* reason);
+// A reason as the record and DibLastError keep it.
+std::u16string reasonText(const char* reason);
 
 // Owns a bitmap under construction; releases it unless handed out with release().
 class DibHolder {

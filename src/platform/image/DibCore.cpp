@@ -32,8 +32,12 @@ void fillPalCopy(dib& d) {
 
 namespace qly::img {
 
-void fail(const char16_t* reason) {
-    throw DibError{reason};
+void fail(const char* reason) {
+    throw DibError{reasonText(reason)};
+}
+
+std::u16string reasonText(const char* reason) {
+    return qly::utf8ToUtf16(reason);
 }
 
 int64_t dibStride(int64_t width, int32_t bits) {
@@ -228,7 +232,7 @@ void newdib(dib& out, int32_t width, int32_t height, int32_t bits, const BITMAPI
     const size_t pixelOffset = (headerBytes + 15) & ~size_t{15};
     void* block = qly::heapAlloc(pixelOffset + imageBytes);
     if (block == nullptr) {
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
         return;
     }
     auto* pmi = static_cast<BITMAPINFO*>(block);
@@ -372,5 +376,7 @@ std::string DibErrorText(const dib& d) {
     while (n < kDibErrorTextCapacity && p[n] != 0) {
         ++n;
     }
-    return qly::utf16ToUtf8(std::u16string_view(p, n));
+    // The record keeps the German text; the user reads it in the language of the window.
+    const std::string text = qly::utf16ToUtf8(std::u16string_view(p, n));
+    return text.empty() ? text : qly::translate("ImageFormats", text.c_str());
 }

@@ -165,7 +165,7 @@ void halftone(dib& out, const dib& src, int32_t width, int32_t height) {
         SetDibErrorText(out, e.reason);
     } catch (const std::bad_alloc&) {
         out = dib{};
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
     }
 }
 

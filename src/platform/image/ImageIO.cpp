@@ -2,6 +2,7 @@
 #include "platform/FileAccess.h"
 #include "platform/GrafikRW3.h"
 #include "platform/JpegFile.h"
+#include "platform/Texts.h"
 #include "platform/image/Codec.h"
 
 #include <algorithm>
@@ -19,23 +20,39 @@ constexpr uint64_t kMaxFileBytes = uint64_t{2} << 30;
 
 const std::vector<Codec>& codecTable() {
     static const std::vector<Codec> table = {
-        {DIB_BMP, "Windows Bitmap", "*.bmp", sniffBmp, readBmp, writeBmp},
-        {DIB_DIB, "Device Independent Bitmap", "*.dib", nullptr, readBmp, writeBmp},
-        {DIB_GIF, "CompuServe GIF", "*.gif", sniffGif, readGif, writeGif},
-        {DIB_IFF, "Amiga IFF", "*.iff;*.ilbm", sniffIff, readIff, writeIff},
-        {DIB_JIF, "JPEG JFIF", "*.jif;*.jfif", nullptr, readJpeg, writeJpeg},
-        {DIB_JPG, "JPEG", "*.jpg;*.jpeg;*.jpe", sniffJpeg, readJpeg, writeJpeg},
-        {DIB_LBM, "Deluxe Paint LBM", "*.lbm", sniffIff, readIff, writeIff},
-        {DIB_PCX, "ZSoft PCX", "*.pcx", sniffPcx, readPcx, writePcx},
-        {DIB_RLE, "Windows Bitmap RLE", "*.rle", nullptr, readBmp, writeBmpRle},
+        {DIB_BMP, QLY_TRANSLATE_NOOP("ImageFormats", "Windows Bitmap"), "*.bmp", sniffBmp, readBmp,
+         writeBmp},
+        {DIB_DIB, QLY_TRANSLATE_NOOP("ImageFormats", "Device Independent Bitmap"), "*.dib", nullptr,
+         readBmp, writeBmp},
+        {DIB_GIF, QLY_TRANSLATE_NOOP("ImageFormats", "CompuServe GIF"), "*.gif", sniffGif, readGif,
+         writeGif},
+        {DIB_IFF, QLY_TRANSLATE_NOOP("ImageFormats", "Amiga IFF"), "*.iff;*.ilbm", sniffIff,
+         readIff, writeIff},
+        {DIB_JIF, QLY_TRANSLATE_NOOP("ImageFormats", "JPEG JFIF"), "*.jif;*.jfif", nullptr,
+         readJpeg, writeJpeg},
+        {DIB_JPG, QLY_TRANSLATE_NOOP("ImageFormats", "JPEG"), "*.jpg;*.jpeg;*.jpe", sniffJpeg,
+         readJpeg, writeJpeg},
+        {DIB_LBM, QLY_TRANSLATE_NOOP("ImageFormats", "Deluxe Paint LBM"), "*.lbm", sniffIff,
+         readIff, writeIff},
+        {DIB_PCX, QLY_TRANSLATE_NOOP("ImageFormats", "ZSoft PCX"), "*.pcx", sniffPcx, readPcx,
+         writePcx},
+        {DIB_RLE, QLY_TRANSLATE_NOOP("ImageFormats", "Windows Bitmap RLE"), "*.rle", nullptr,
+         readBmp, writeBmpRle},
         // TGA has no signature; its sniffer refuses whatever another sniffer accepts.
-        {DIB_TGA, "Truevision TGA", "*.tga;*.vda;*.icb;*.vst", sniffTga, readTga, writeTga},
-        {DIB_TIF, "TIFF", "*.tif;*.tiff", sniffTiff, readTiff, writeTiff},
-        {DIB_JP2, "JPEG 2000", "*.jp2", sniffJp2, readJpeg2000, writeJp2},
-        {DIB_PNG, "Portable Network Graphics", "*.png", sniffPng, readPng, writePng},
-        {DIB_PNM, "Portable Anymap", "*.pnm;*.pbm;*.pgm;*.ppm", sniffPnm, readPnm, writePnm},
-        {DIB_WEBP, "WebP", "*.webp", sniffWebp, readWebp, nullptr},
-        {DIB_J2K, "JPEG 2000 Codestream", "*.j2k;*.j2c;*.jpc", sniffJ2k, readJpeg2000, writeJ2k},
+        {DIB_TGA, QLY_TRANSLATE_NOOP("ImageFormats", "Truevision TGA"), "*.tga;*.vda;*.icb;*.vst",
+         sniffTga, readTga, writeTga},
+        {DIB_TIF, QLY_TRANSLATE_NOOP("ImageFormats", "TIFF"), "*.tif;*.tiff", sniffTiff, readTiff,
+         writeTiff},
+        {DIB_JP2, QLY_TRANSLATE_NOOP("ImageFormats", "JPEG 2000"), "*.jp2", sniffJp2, readJpeg2000,
+         writeJp2},
+        {DIB_PNG, QLY_TRANSLATE_NOOP("ImageFormats", "Portable Network Graphics"), "*.png",
+         sniffPng, readPng, writePng},
+        {DIB_PNM, QLY_TRANSLATE_NOOP("ImageFormats", "Portable Anymap"), "*.pnm;*.pbm;*.pgm;*.ppm",
+         sniffPnm, readPnm, writePnm},
+        {DIB_WEBP, QLY_TRANSLATE_NOOP("ImageFormats", "WebP"), "*.webp", sniffWebp, readWebp,
+         nullptr},
+        {DIB_J2K, QLY_TRANSLATE_NOOP("ImageFormats", "JPEG 2000 Codestream"), "*.j2k;*.j2c;*.jpc",
+         sniffJ2k, readJpeg2000, writeJ2k},
     };
     return table;
 }
@@ -95,7 +112,7 @@ void decode(dib& out, const uint8_t* data, size_t size, int32_t format) {
         SetDibErrorText(out, e.reason);
     } catch (const std::bad_alloc&) {
         out = dib{};
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
     }
 }
 
@@ -142,7 +159,7 @@ void OpenDib(dib& out, const std::string& fileName, int32_t format, void* /*wnd*
         SetDibErrorText(out, e.reason);
         return;
     } catch (const std::bad_alloc&) {
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
         return;
     }
     decode(out, data.data(), data.size(), format);
@@ -187,7 +204,7 @@ void decodeKeepingJpeg(dib& out, const uint8_t* data, size_t size, qly::JpegFact
         SetDibErrorText(out, e.reason);
     } catch (const std::bad_alloc&) {
         out = dib{};
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
     }
 }
 
@@ -205,7 +222,7 @@ void qly::OpenDibKeepingJpeg(dib& out, const std::string& fileName, std::vector<
         SetDibErrorText(out, e.reason);
         return;
     } catch (const std::bad_alloc&) {
-        SetDibErrorText(out, kErrNoMemory);
+        SetDibErrorText(out, reasonText(kErrNoMemory));
         return;
     }
     decodeKeepingJpeg(out, data.data(), data.size(), facts, pixelsLater,
@@ -251,7 +268,7 @@ template <class Writer> bool encodeGuarded(std::vector<uint8_t>& out, Writer wri
     } catch (const DibError& e) {
         gLastError = e.reason;
     } catch (const std::bad_alloc&) {
-        gLastError = kErrNoMemory;
+        gLastError = reasonText(kErrNoMemory);
     }
     out.clear();
     return false;
@@ -331,43 +348,52 @@ int32_t GetJPEG2000Qual() {
     return gJpeg2000Quality;
 }
 
+namespace {
+
+// A format's name as the file dialogs show it.
+std::string formatName(const Codec& c) {
+    return qly::translate("ImageFormats", c.name);
+}
+
+} // namespace
+
 const char* GetDIBOpenFilter() {
-    static const std::string filter = [] {
-        std::string all;
-        std::string each;
-        for (const Codec& c : codecTable()) {
-            if (c.read == nullptr) {
-                continue;
-            }
-            for (const char* p = c.patterns; *p != 0;) {
-                const char* end = std::strchr(p, ';');
-                const std::string pat(p, end != nullptr ? end : p + std::strlen(p));
-                if (all.find(pat + ";") == std::string::npos) {
-                    all += pat + ";";
-                }
-                p = end != nullptr ? end + 1 : p + std::strlen(p);
-            }
-            each += std::string(c.name) + " (" + c.patterns + ")|" + c.patterns + "|";
+    // Built at every call, in the language of the moment; the caller reads it before calling
+    // again on this thread.
+    thread_local std::string filter;
+    std::string all;
+    std::string each;
+    for (const Codec& c : codecTable()) {
+        if (c.read == nullptr) {
+            continue;
         }
-        all.pop_back();
-        return "Alle Bilder (" + all + ")|" + all + "|" + each + "Alle Dateien (*.*)|*.*|";
-    }();
+        for (const char* p = c.patterns; *p != 0;) {
+            const char* end = std::strchr(p, ';');
+            const std::string pat(p, end != nullptr ? end : p + std::strlen(p));
+            if (all.find(pat + ";") == std::string::npos) {
+                all += pat + ";";
+            }
+            p = end != nullptr ? end + 1 : p + std::strlen(p);
+        }
+        each += formatName(c) + " (" + c.patterns + ")|" + c.patterns + "|";
+    }
+    all.pop_back();
+    filter = qly::withArgs(qly::translate("ImageFormats", "Alle Bilder (%1)"), {all}) + "|" + all +
+             "|" + each + qly::translate("ImageFormats", "Alle Dateien (*.*)") + "|*.*|";
     return filter.c_str();
 }
 
 const char* GetDIBSaveFilter() {
-    // Codes 3..15 in order: the filter index plus 2 is the format code.
-    return "Windows Bitmap (*.bmp)|*.bmp|"
-           "Device Independent Bitmap (*.dib)|*.dib|"
-           "CompuServe GIF (*.gif)|*.gif|"
-           "Amiga IFF (*.iff)|*.iff|"
-           "JPEG JFIF (*.jif)|*.jif|"
-           "JPEG (*.jpg)|*.jpg|"
-           "Deluxe Paint LBM (*.lbm)|*.lbm|"
-           "ZSoft PCX (*.pcx)|*.pcx|"
-           "Windows Bitmap RLE (*.rle)|*.rle|"
-           "Truevision TGA (*.tga)|*.tga|"
-           "TIFF (*.tif)|*.tif|"
-           "JPEG 2000 (*.jp2)|*.jp2|"
-           "Portable Network Graphics (*.png)|*.png|";
+    // Codes 3..15 in order: the filter index plus 2 is the format code. Each format with its
+    // first pattern only, the extension a saved file gets.
+    thread_local std::string filter;
+    filter.clear();
+    for (int32_t code = DIB_BMP; code <= DIB_PNG; ++code) {
+        const Codec* c = codecForCode(code);
+        const char* end = std::strchr(c->patterns, ';');
+        const std::string first(c->patterns,
+                                end != nullptr ? end : c->patterns + std::strlen(c->patterns));
+        filter += formatName(*c) + " (" + first + ")|" + first + "|";
+    }
+    return filter.c_str();
 }

@@ -1,5 +1,7 @@
 #include "platform/scan/Sane.h"
 
+#include "platform/Texts.h"
+
 #include <sane/saneopts.h>
 
 #include <algorithm>
@@ -334,23 +336,24 @@ std::string statusText(SANE_Status status) {
     case SANE_STATUS_EOF:
         return "";
     case SANE_STATUS_CANCELLED:
-        return "Der Scanvorgang wurde abgebrochen.";
+        return qly::translate("Scanner", "Der Scanvorgang wurde abgebrochen.");
     case SANE_STATUS_DEVICE_BUSY:
-        return "Der Scanner ist belegt.";
+        return qly::translate("Scanner", "Der Scanner ist belegt.");
     case SANE_STATUS_JAMMED:
-        return "Papierstau im Vorlageneinzug.";
+        return qly::translate("Scanner", "Papierstau im Vorlageneinzug.");
     case SANE_STATUS_NO_DOCS:
-        return "Der Vorlageneinzug ist leer.";
+        return qly::translate("Scanner", "Der Vorlageneinzug ist leer.");
     case SANE_STATUS_COVER_OPEN:
-        return "Die Abdeckung des Scanners ist offen.";
+        return qly::translate("Scanner", "Die Abdeckung des Scanners ist offen.");
     case SANE_STATUS_IO_ERROR:
-        return "Fehler bei der Verbindung zum Scanner.";
+        return qly::translate("Scanner", "Fehler bei der Verbindung zum Scanner.");
     case SANE_STATUS_NO_MEM:
-        return "Nicht genug Arbeitsspeicher zum Scannen.";
+        return qly::translate("Scanner", "Nicht genug Arbeitsspeicher zum Scannen.");
     case SANE_STATUS_ACCESS_DENIED:
-        return "Der Zugriff auf den Scanner wurde verweigert.";
+        return qly::translate("Scanner", "Der Zugriff auf den Scanner wurde verweigert.");
     default:
-        return "Der Scanner meldet einen Fehler: " + text(sane_strstatus(status));
+        return qly::withArgs(qly::translate("Scanner", "Der Scanner meldet einen Fehler: %1"),
+                             {text(sane_strstatus(status))});
     }
 }
 

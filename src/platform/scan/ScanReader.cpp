@@ -1,6 +1,8 @@
 #include "platform/scan/ScanReader.h"
 
+#include "platform/CodePage.h"
 #include "platform/GrafikRW3.h"
+#include "platform/Texts.h"
 
 #include <sane/saneopts.h>
 
@@ -40,9 +42,11 @@ uint8_t sample(const uint8_t* row, int64_t i, int depth) {
     }
 }
 
-void fail(dib& out, const char16_t* reason) {
+// `reason` is German and marked in the image library's context: the record's failure text is
+// read in the user's language through DibErrorText, as the readers' are.
+void fail(dib& out, const char* reason) {
     out = dib{};
-    SetDibErrorText(out, reason);
+    SetDibErrorText(out, qly::utf8ToUtf16(reason));
 }
 
 } // namespace
@@ -100,7 +104,7 @@ void PageAssembler::finish(dib& out, double dpi) {
     frames_.clear();
     last_ = false;
     if (frames.empty()) {
-        fail(out, u"Der Scanner hat kein Bild geliefert.");
+        fail(out, QLY_TRANSLATE_NOOP("ImageFormats", "Der Scanner hat kein Bild geliefert."));
         return;
     }
     // The rows every frame has completely.
@@ -112,7 +116,7 @@ void PageAssembler::finish(dib& out, double dpi) {
     const int32_t width = first.pixels_per_line;
     const int32_t height = static_cast<int32_t>(rows);
     if (height <= 0) {
-        fail(out, u"Der Scanner hat kein Bild geliefert.");
+        fail(out, QLY_TRANSLATE_NOOP("ImageFormats", "Der Scanner hat kein Bild geliefert."));
         return;
     }
 
@@ -130,7 +134,8 @@ void PageAssembler::finish(dib& out, double dpi) {
             }
         }
         if (channel[0] == nullptr || channel[1] == nullptr || channel[2] == nullptr) {
-            fail(out, u"Der Scanner hat nicht alle Farbauszüge geliefert.");
+            fail(out, QLY_TRANSLATE_NOOP("ImageFormats",
+                                         "Der Scanner hat nicht alle Farbauszüge geliefert."));
             return;
         }
     }
