@@ -28,7 +28,7 @@ using Language = qly::texts::Language;
 struct Windows {
     explicit Windows(const std::string& settings) : viewer(nullptr, settings) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QStringLiteral("/tmp/out.pdf"));
+        printer.setOutputFileName(QStringLiteral("/home/anna/brief.pdf"));
         print = std::make_unique<TPrintForm>(nullptr, printer, settings, ModalDialogs{});
     }
     QString groups() const {
@@ -87,7 +87,7 @@ const std::vector<Caption>& captions() {
         {"labels", [](const Windows& w) { return w.labels(); },
          "Vorschau:|Breite in %:|Höhe in %:", "Preview:|Width in %:|Height in %:"},
         {"printer line", [](const Windows& w) { return w.print->PrinterLabel->toolTip(); },
-         "Ausgabe in Datei: /tmp/out.pdf", "Print to file: /tmp/out.pdf"},
+         "Ausgabe in Datei: /home/anna/brief.pdf", "Print to file: /home/anna/brief.pdf"},
         {"printer not started",
          [](const Windows&) { return QString::fromStdString(printerNotStarted()); },
          "Der Drucker konnte den Druckauftrag nicht beginnen.",
