@@ -228,7 +228,9 @@ void TPDFCanvas::BeginPageStream() {
 }
 
 void TPDFCanvas::EndPageStream() {
-    // Deflate in the zlib container at the default level (ISO 32000-1, 7.4.4).
+    // Deflate in the zlib container (ISO 32000-1, 7.4.4), at the default level; a page with
+    // invisible text at the best, which makes its many short operators a few per cent smaller.
+    const bool withText = !textpages.empty() && textpages.back() == apages - 1;
     const uLong srclen = static_cast<uLong>(sblen);
     uLongf destlen = compressBound(srclen);
     std::unique_ptr<void, HeapBlock> packed(qly::heapAlloc(destlen));
@@ -238,7 +240,7 @@ void TPDFCanvas::EndPageStream() {
     static const Bytef kEmpty = 0;
     const Bytef* src = streambuf != nullptr ? streambuf : &kEmpty;
     if (compress2(static_cast<Bytef*>(packed.get()), &destlen, src, srclen,
-                  Z_DEFAULT_COMPRESSION) != Z_OK) {
+                  withText ? Z_BEST_COMPRESSION : Z_DEFAULT_COMPRESSION) != Z_OK) {
         throw qly::IoError("The page content could not be compressed", f.name(), f.written());
     }
     instream = false;

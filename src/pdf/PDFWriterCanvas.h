@@ -372,8 +372,8 @@ class TPDFCanvas {
     std::shared_ptr<qly::ImageCodingPool> pool;
     std::vector<std::shared_ptr<qly::ImageCodingJob>> docjobs;
     // The text layer of the current document: the characters of the codes used (code -> code
-    // point), the codes given to characters beyond the Basic Multilingual Plane, the pages
-    // (from 0) that carry text, and the first of the font's objects.
+    // point; codes below 100 hex are one byte), the codes given to characters outside printable
+    // ASCII, the pages (from 0) that carry text, and the first of the font's objects.
     std::map<uint16_t, char32_t> textcodes;
     std::map<char32_t, uint16_t> textextracodes;
     std::vector<int32_t> textpages;

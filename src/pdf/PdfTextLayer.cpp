@@ -197,6 +197,29 @@ std::string utf16Hex(char32_t c) {
     return s;
 }
 
+// A character code of the text layer in hexadecimal digits: two for a one-byte code, four for a
+// two-byte one.
+std::string codeHex(uint16_t code) {
+    return code < 0x100 ? utf16Hex(code).substr(2) : utf16Hex(code);
+}
+
+// The lines of a CMap's blocks: at most 100 entries between a begin and its end.
+void cmapBlocks(std::string& s, const std::vector<std::string>& lines, const char* kind) {
+    for (size_t i = 0; i < lines.size(); i += 100) {
+        const size_t n = std::min<size_t>(100, lines.size() - i);
+        s += num(static_cast<int64_t>(n)) + " begin" + kind + "\n";
+        for (size_t k = i; k < i + n; ++k) {
+            s += lines[k] + "\n";
+        }
+        s += std::string("end") + kind + "\n";
+    }
+}
+
+// The two code spaces of the text layer's codes (PdfTextLayer.h): one byte up to 7F, two bytes
+// from 8000.
+constexpr const char* kCodeSpaces = "2 begincodespacerange\n<00> <7F>\n<8000> <FFFF>\n"
+                                    "endcodespacerange\n";
+
 // The ToUnicode CMap of the codes used (ISO 32000-1, 9.10.3; the syntax of Adobe's CMap files).
 // Codes that follow each other with characters that follow each other become one range, within
 // one value of the first byte as bfrange requires; characters beyond the Basic Multilingual
@@ -208,7 +231,7 @@ std::string toUnicodeCMap(const std::map<uint16_t, char32_t>& codes) {
         const uint16_t first = it->first;
         const char32_t c = it->second;
         if (c >= 0x10000) {
-            singles.push_back("<" + utf16Hex(first) + "> <" + utf16Hex(c) + ">");
+            singles.push_back("<" + codeHex(first) + "> <" + utf16Hex(c) + ">");
             ++it;
             continue;
         }
@@ -220,8 +243,7 @@ std::string toUnicodeCMap(const std::map<uint16_t, char32_t>& codes) {
             last = next->first;
             ++next;
         }
-        ranges.push_back("<" + utf16Hex(first) + "> <" + utf16Hex(last) + "> <" + utf16Hex(c) +
-                         ">");
+        ranges.push_back("<" + codeHex(first) + "> <" + codeHex(last) + "> <" + utf16Hex(c) + ">");
         it = next;
     }
     std::string s = "/CIDInit /ProcSet findresource begin\n"
@@ -229,21 +251,37 @@ std::string toUnicodeCMap(const std::map<uint16_t, char32_t>& codes) {
                     "begincmap\n"
                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                     "/CMapName /Adobe-Identity-UCS def\n"
-                    "/CMapType 2 def\n"
-                    "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    // At most 100 entries between a begin and its end.
-    auto blocks = [&s](const std::vector<std::string>& lines, const char* kind) {
-        for (size_t i = 0; i < lines.size(); i += 100) {
-            const size_t n = std::min<size_t>(100, lines.size() - i);
-            s += num(static_cast<int64_t>(n)) + " begin" + kind + "\n";
-            for (size_t k = i; k < i + n; ++k) {
-                s += lines[k] + "\n";
-            }
-            s += std::string("end") + kind + "\n";
-        }
-    };
-    blocks(ranges, "bfrange");
-    blocks(singles, "bfchar");
+                    "/CMapType 2 def\n";
+    s += kCodeSpaces;
+    cmapBlocks(s, ranges, "bfrange");
+    cmapBlocks(s, singles, "bfchar");
+    s += "endcmap\n"
+         "CMapName currentdict /CMap defineresource pop\n"
+         "end\n"
+         "end\n";
+    return s;
+}
+
+// The font's encoding, a CMap from the codes to CIDs (ISO 32000-1, 9.7.5): each code is its own
+// CID, which keeps the CIDs within the code spaces, as some readers expect when they map CIDs
+// back to text. A range of two-byte codes may only differ in its last byte, so those up to
+// `lastCode` go in ranges of 256.
+std::string encodingCMap(uint16_t lastCode) {
+    std::vector<std::string> ranges = {"<00> <7F> 0"};
+    for (uint32_t first = 0x8000; first <= lastCode; first += 0x100) {
+        const uint32_t last = std::min<uint32_t>(first + 0xFF, lastCode);
+        ranges.push_back("<" + codeHex(static_cast<uint16_t>(first)) + "> <" +
+                         codeHex(static_cast<uint16_t>(last)) + "> " + num(int64_t(first)));
+    }
+    std::string s = "/CIDInit /ProcSet findresource begin\n"
+                    "12 dict begin\n"
+                    "begincmap\n"
+                    "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> "
+                    "def\n"
+                    "/CMapName /QuilloryText def\n"
+                    "/CMapType 1 def\n";
+    s += kCodeSpaces;
+    cmapBlocks(s, ranges, "cidrange");
     s += "endcmap\n"
          "CMapName currentdict /CMap defineresource pop\n"
          "end\n"
@@ -314,19 +352,30 @@ std::vector<uint8_t> textLayerFontProgram() {
 // The text in the page content
 
 uint16_t TPDFCanvas::TextLayerCode(char32_t c) {
-    if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) {
+    // Printable ASCII is its own one-byte code.
+    if (c >= 0x20 && c < 0x7F) {
         textcodes.emplace(static_cast<uint16_t>(c), c);
         return static_cast<uint16_t>(c);
     }
     if (const auto it = textextracodes.find(c); it != textextracodes.end()) {
         return it->second;
     }
-    // The 2048 codes of the surrogates serve the characters beyond the Basic Multilingual Plane
-    // in the order they come; should a file need more, the rest show as U+FFFD.
-    if (c > 0x10FFFF || textextracodes.size() >= 0x800) {
+    // Other characters take codes in the order they come: the 32 one-byte codes ASCII leaves
+    // (01 to 1F and 7F) first, so most European text stays one byte per character, then two-byte
+    // codes from 8000. FFFF is kept for U+FFFD, which stands for any character beyond the last.
+    const size_t n = textextracodes.size();
+    uint16_t code = 0;
+    if (n < 31) {
+        code = static_cast<uint16_t>(n + 1);
+    } else if (n == 31) {
+        code = 0x7F;
+    } else if (n - 32 < 0x7FFF) {
+        code = static_cast<uint16_t>(0x8000 + (n - 32));
+    } else if (c != 0xFFFD) {
         return TextLayerCode(0xFFFD);
+    } else {
+        code = 0xFFFF;
     }
-    const auto code = static_cast<uint16_t>(0xD800 + textextracodes.size());
     textextracodes.emplace(c, code);
     textcodes.emplace(code, c);
     return code;
@@ -389,15 +438,17 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
                     c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
                     ++i;
                 }
-                if (c == 0) {
-                    continue;
+                if (c <= 0x20) {
+                    continue; // a blank or a control character: nothing to find or copy
                 }
                 const uint16_t code = TextLayerCode(c);
-                // Two bytes each in a literal string (ISO 32000-1, 7.3.4.2): the delimiters and
-                // the backslash escaped, and a carriage return too, which a reader would
+                // One or two bytes in a literal string (ISO 32000-1, 7.3.4.2): the delimiters
+                // and the backslash escaped, and a carriage return too, which a reader would
                 // otherwise take for a line end.
-                for (const uint8_t b :
-                     {static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)}) {
+                const std::array<uint8_t, 2> bytes = {static_cast<uint8_t>(code >> 8),
+                                                      static_cast<uint8_t>(code)};
+                for (size_t k = code < 0x100 ? 1 : 0; k < bytes.size(); ++k) {
+                    const uint8_t b = bytes[k];
                     if (b == '(' || b == ')' || b == '\\') {
                         codes += '\\';
                         codes += static_cast<char>(b);
@@ -424,8 +475,8 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
             }
             const int64_t x = std::llround(word.left / unit);
             // Stretched to the box's width: the scaling of the word before when that is close
-            // enough, else the coarsest of whole tens, fives, twos and ones of per cents that
-            // is (fewer different numbers compress better), else tenths.
+            // enough, else the coarsest of whole twenties, tens, fives, twos and ones of per
+            // cents that is (fewer different numbers compress better), else tenths.
             const double width = word.right - double(x) * unit;              // from where it starts
             const double plain = count * kAdvance * double(wordSize) * unit; // at 100 %
             const double exact = 100.0 * width / plain;
@@ -433,7 +484,7 @@ void TPDFCanvas::DrawTextLayer(int32_t x1, int32_t y1, int32_t x2w, int32_t y2w,
             if (started && std::abs(scale * plain / 100 - width) <= tolX) {
                 wordScale = scale;
             } else {
-                for (const double step : {10.0, 5.0, 2.0, 1.0}) {
+                for (const double step : {20.0, 10.0, 5.0, 2.0, 1.0}) {
                     const double candidate = std::round(exact / step) * step;
                     if (candidate > 0 && std::abs(candidate * plain / 100 - width) <= tolX) {
                         wordScale = candidate;
@@ -492,7 +543,7 @@ void TPDFCanvas::WriteTextLayerFont() {
     const int64_t n = textfontnr;
     // The Type0 font the pages name, its CIDFont and the descriptor.
     BeginDictObject();
-    putln("/Type /Font /Subtype /Type0 /BaseFont /QuilloryText /Encoding /Identity-H");
+    putln("/Type /Font /Subtype /Type0 /BaseFont /QuilloryText /Encoding " + num(n + 6) + " 0 R");
     putln("/DescendantFonts [" + num(n + 1) + " 0 R] /ToUnicode " + num(n + 4) + " 0 R");
     EndDictObject();
     BeginDictObject();
@@ -526,9 +577,10 @@ void TPDFCanvas::WriteTextLayerFont() {
     WriteStreamObject("<< /Length " + num(int64_t(packed.size())) + " /Filter /FlateDecode >>",
                       packed, true);
 
-    // CIDToGIDMap: every CID up to the highest code used shows glyph 1, the blank one; CID 0
-    // stays .notdef.
-    const size_t cids = size_t(textcodes.empty() ? 0 : textcodes.rbegin()->first) + 1;
+    // CIDToGIDMap: every CID up to the highest code used shows glyph 1, the blank one;
+    // CID 0 stays .notdef.
+    const uint16_t lastCode = textcodes.empty() ? 0 : textcodes.rbegin()->first;
+    const size_t cids = size_t(lastCode) + 1;
     std::vector<uint8_t> map(2 * cids, 0);
     for (size_t cid = 1; cid < cids; ++cid) {
         map[2 * cid + 1] = 1;
@@ -536,5 +588,15 @@ void TPDFCanvas::WriteTextLayerFont() {
     packed = deflated(map, f.name(), f.written());
     BeginObject();
     WriteStreamObject("<< /Length " + num(int64_t(packed.size())) + " /Filter /FlateDecode >>",
+                      packed, true);
+
+    // The encoding: one-byte and two-byte codes to CIDs.
+    const std::string encoding = encodingCMap(lastCode);
+    packed =
+        deflated(std::vector<uint8_t>(encoding.begin(), encoding.end()), f.name(), f.written());
+    BeginObject();
+    WriteStreamObject("<< /Type /CMap /CMapName /QuilloryText /CIDSystemInfo << /Registry "
+                      "(Adobe) /Ordering (Identity) /Supplement 0 >> /Length " +
+                          num(int64_t(packed.size())) + " /Filter /FlateDecode >>",
                       packed, true);
 }

@@ -3,12 +3,13 @@
 // mode 3 (neither filled nor stroked, ISO 32000-1, 9.3.6) so that nothing visible changes while
 // viewers can search, select and copy the text where it stands.
 //
-// The words go through one composite font per file (a Type0 font with Identity-H over a
-// CIDFontType2, ISO 32000-1, 9.7) whose embedded TrueType program is a tiny font of ours without
-// outlines, every glyph advancing half an em. Character codes are Unicode code points (2 bytes,
-// code point = CID); characters beyond the Basic Multilingual Plane get codes from the range of
-// the surrogates, which no character uses. A ToUnicode map (9.10.3), written when the file ends
-// for the codes it used, gives the text back to every viewer in any script.
+// The words go through one composite font per file (a Type0 font over a CIDFontType2, ISO
+// 32000-1, 9.7) whose embedded TrueType program is a tiny font of ours without outlines, every
+// glyph advancing half an em. Its encoding is a CMap of our own with codes of one and of two
+// bytes: printable ASCII is its own one-byte code, the first 32 other characters of a file take
+// the one-byte codes ASCII leaves, and any further ones two-byte codes from 8000 on, so most text
+// in Latin scripts costs a byte per character. A ToUnicode map (9.10.3), written when the file
+// ends for the codes it used, gives the text back to every viewer in any script.
 
 #include <cstdint>
 #include <string>

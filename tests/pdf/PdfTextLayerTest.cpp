@@ -4,9 +4,11 @@
 #include "pdf/PDFWriterCanvas.h"
 
 #include "PdfTestUtil.h"
+#include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 #include <sstream>
@@ -201,9 +203,11 @@ TEST_F(PdfTextLayer, OneSmallFontPerFile) {
         }
     }
     ASSERT_EQ(fonts, 1);
-    // The font's six objects (Type0, CIDFont, descriptor, font program, ToUnicode, CIDToGIDMap)
-    // lie one after the other; with their table entries they take less than 2 KB.
-    const int64_t bytes = p.offsets[size_t(type0) + 6] - p.offsets[size_t(type0)] + 6 * 20;
+    // The font's seven objects (Type0, CIDFont, descriptor, font program, ToUnicode,
+    // CIDToGIDMap, encoding) lie one after the other; with their table entries they take less
+    // than 2 KB.
+    ASSERT_NE(p.object(type0 + 6).find("/Type /CMap"), std::string::npos);
+    const int64_t bytes = p.offsets[size_t(type0) + 7] - p.offsets[size_t(type0)] + 7 * 20;
     EXPECT_LT(bytes, 2048);
     // Each page names it, and two more pages of the same words cost their content only.
     for (int n = 1; n < p.size; ++n) {
@@ -233,12 +237,109 @@ TEST_F(PdfTextLayer, NoWordsNoTextObjectAndNoFont) {
         {},
         {{10, 10, 50, 40, ""}},
         {{50, 10, 10, 40, "links"}, {10, 40, 50, 10, "oben"}, {10, 10, 10, 40, "schmal"}},
+        // Only blanks and control characters: nothing anyone could find.
+        {{10, 10, 50, 40, " "}, {60, 10, 90, 40, "\t \n"}},
     };
     for (const std::vector<TextLayerWord>& words : cases) {
         const std::string name = out("none.pdf");
         qly::RandSeed(1234);
         write(name, 2, &words);
         EXPECT_EQ(pdftest::readFile(name), pdftest::readFile(plain));
+    }
+}
+
+// The bytes of the literal strings shown by Tj in a content stream, escapes undone.
+std::vector<std::string> shownStrings(const std::string& content) {
+    std::vector<std::string> strings;
+    for (size_t i = 0; i < content.size(); ++i) {
+        if (content[i] != '(') {
+            continue;
+        }
+        std::string s;
+        for (++i; i < content.size() && content[i] != ')'; ++i) {
+            if (content[i] == '\\' && i + 1 < content.size()) {
+                ++i;
+                s += content[i] == 'r' ? '\r' : content[i];
+            } else {
+                s += content[i];
+            }
+        }
+        strings.push_back(s);
+    }
+    return strings;
+}
+
+// `count` words of `letters` characters each, from consecutive code points starting at `first`,
+// in lines of five over the picture.
+std::vector<TextLayerWord> runOfCharacters(char16_t first, int count, int letters) {
+    std::vector<TextLayerWord> words;
+    char16_t c = first;
+    for (int i = 0; i < count; ++i) {
+        std::u16string text;
+        for (int k = 0; k < letters; ++k) {
+            text += c++;
+        }
+        const int32_t left = 60 + (i % 5) * 220 + (i / 5) % 3 * 41; // no columns
+        const int32_t top = 80 + (i / 5) * 70;
+        words.push_back({left, top, left + 12 * letters, top + 40, qly::utf16ToUtf8(text)});
+    }
+    return words;
+}
+
+TEST_F(PdfTextLayer, LatinTextTakesAByteACharacterAndMoreCharactersTwo) {
+    // Printable ASCII and the first 32 other characters of a file are one byte each, every
+    // further character two; however many there are, they come back in order from poppler and
+    // mupdf. 300 CJK characters take two-byte codes whose second byte is each value once, the
+    // delimiters, the backslash and the carriage return among them.
+    const std::vector<TextLayerWord> latin = {
+        {100, 100, 260, 140, "Größe"},    {290, 100, 450, 140, "Äpfel"},
+        {480, 104, 560, 140, "(süß)"},    {590, 100, 800, 148, "a\\b"},
+        {100, 200, 330, 245, "Übermaß,"}, {360, 200, 600, 245, "„Anführung“"},
+        {630, 200, 750, 245, "–"},        {780, 200, 860, 245, "5€"},
+    };
+    struct Case {
+        const char* name;
+        std::vector<TextLayerWord> words;
+        size_t oneByte; // characters with one-byte codes
+        size_t twoBytes;
+    };
+    const std::vector<Case> cases = {
+        {"German", latin, 40, 0},
+        {"Cyrillic", runOfCharacters(0x410, 8, 6), 32, 16},
+        {"CJK", runOfCharacters(0x4E00, 30, 10), 32, 268},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = out(std::string(c.name) + ".pdf");
+        write(name, 1, &c.words);
+        const pdftest::ParsedPdf p = pdftest::parseAndCheck(name);
+        pdftest::expectQpdfClean(name);
+        const std::string content = pdftest::inflate(p.streamData(2));
+        size_t bytes = 0;
+        std::vector<std::string> shown = shownStrings(content);
+        ASSERT_EQ(shown.size(), c.words.size()) << content;
+        for (const std::string& s : shown) {
+            bytes += s.size();
+        }
+        EXPECT_EQ(bytes, c.oneByte + 2 * c.twoBytes);
+
+        // Every word comes back whole (the order of a grid of words is the readers' choice).
+        std::vector<std::string> expected;
+        for (const TextLayerWord& w : c.words) {
+            expected.push_back(w.text);
+        }
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::string> got;
+        for (const ExtractedWord& w : popplerWords(name, out("codes.html"))) {
+            got.push_back(w.text);
+        }
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, expected);
+        const auto mu = pdftest::run("mutool draw -q -F txt -o - " + pdftest::quote(name));
+        EXPECT_EQ(mu.status, 0) << mu.output;
+        got = splitWords(pdftest::withoutBuildNotices(mu.output));
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, expected) << mu.output;
     }
 }
 
