@@ -150,19 +150,31 @@ const Codec* detectCodec(const uint8_t* data, size_t size) {
 
 using namespace qly::img;
 
+namespace {
+
+// Runs `body`; when it fails, `out` is left empty holding the reason. False then.
+template <class Body> bool withReason(dib& out, Body body) {
+    try {
+        body();
+        return true;
+    } catch (const DibError& e) {
+        out = dib{};
+        SetDibErrorText(out, e.reason);
+    } catch (const std::bad_alloc&) {
+        out = dib{};
+        SetDibErrorText(out, reasonText(kErrNoMemory));
+    }
+    return false;
+}
+
+} // namespace
+
 void OpenDib(dib& out, const std::string& fileName, int32_t format, void* /*wnd*/) {
     out = dib{};
     std::vector<uint8_t> data;
-    try {
-        data = readWholeFile(fileName);
-    } catch (const DibError& e) {
-        SetDibErrorText(out, e.reason);
-        return;
-    } catch (const std::bad_alloc&) {
-        SetDibErrorText(out, reasonText(kErrNoMemory));
-        return;
+    if (withReason(out, [&] { data = readWholeFile(fileName); })) {
+        decode(out, data.data(), data.size(), format);
     }
-    decode(out, data.data(), data.size(), format);
 }
 
 void OpenDibFromMemory(dib& out, const uint8_t* data, size_t size, int32_t format) {
@@ -184,7 +196,7 @@ void decodeKeepingJpeg(dib& out, const uint8_t* data, size_t size, qly::JpegFact
     const bool later =
         pixelsLater && (facts.components == 1 || facts.components == 3) && pixelsLater(facts);
     out = dib{};
-    try {
+    withReason(out, [&] {
         bool clean = true;
         {
             DibHolder holder;
@@ -199,13 +211,7 @@ void decodeKeepingJpeg(dib& out, const uint8_t* data, size_t size, qly::JpegFact
             // The file is not kept, so its pixels are needed now.
             decode(out, data, size, DIB_AUTO);
         }
-    } catch (const DibError& e) {
-        out = dib{};
-        SetDibErrorText(out, e.reason);
-    } catch (const std::bad_alloc&) {
-        out = dib{};
-        SetDibErrorText(out, reasonText(kErrNoMemory));
-    }
+    });
 }
 
 } // namespace
@@ -216,13 +222,7 @@ void qly::OpenDibKeepingJpeg(dib& out, const std::string& fileName, std::vector<
     out = dib{};
     jpeg.clear();
     std::vector<uint8_t> data;
-    try {
-        data = readWholeFile(fileName);
-    } catch (const DibError& e) {
-        SetDibErrorText(out, e.reason);
-        return;
-    } catch (const std::bad_alloc&) {
-        SetDibErrorText(out, reasonText(kErrNoMemory));
+    if (!withReason(out, [&] { data = readWholeFile(fileName); })) {
         return;
     }
     decodeKeepingJpeg(out, data.data(), data.size(), facts, pixelsLater,
