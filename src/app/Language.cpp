@@ -82,19 +82,14 @@ bool useLanguage(Language language) {
             setTextLookup(&lookup);
         }
     }
-    // Qt's texts are English as they come; German ones come from the system's Qt translations
-    // where they are installed.
-    gQtLoaded =
-        language == Language::German &&
-        qtTexts().load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     QLocale::setDefault(numberLocale(language));
     installIntoApplication();
     return ok;
 }
 
 void installIntoApplication() {
-    if (QCoreApplication::instance() == nullptr) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) {
         return;
     }
     QCoreApplication::removeTranslator(&ownTexts());
@@ -102,8 +97,18 @@ void installIntoApplication() {
     if (gOwnLoaded) {
         QCoreApplication::installTranslator(&ownTexts());
     }
-    if (gQtLoaded) {
-        QCoreApplication::installTranslator(&qtTexts());
+    // Qt's texts are those of its buttons and dialogs, so they are read only for an application
+    // that can show them, once. They are English as they come; German ones come from the
+    // system's Qt translations where they are installed.
+    if (gLanguage == Language::German && app->inherits("QGuiApplication")) {
+        if (!gQtLoaded) {
+            gQtLoaded = qtTexts().load(QLocale(QLocale::German, QLocale::Germany),
+                                       QStringLiteral("qtbase"), QStringLiteral("_"),
+                                       QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        }
+        if (gQtLoaded) {
+            QCoreApplication::installTranslator(&qtTexts());
+        }
     }
 }
 
