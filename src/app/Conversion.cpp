@@ -139,6 +139,16 @@ bool allArgumentsAreInputs(const std::vector<std::string>& args) {
     });
 }
 
+std::string documentFailureText(DocumentStatus status, bool reading) {
+    if (!reading) {
+        return qly::translate("Conversion", "Fehler: Konnte Datei nicht erstellen...");
+    }
+    return status == DocumentStatus::CannotOpen
+               ? qly::translate("Conversion", "Fehler: Konnte Datei nicht öffnen...")
+               : qly::translate("Conversion",
+                                "Fehler: Die Datei ist keine gültige Varnholme Datei...");
+}
+
 namespace {
 
 // Appends the pages of a document; false (reported) when it cannot be read.
@@ -150,11 +160,7 @@ bool addDocument(TDynaArray& bilder, const std::string& file, ExportSettings& se
     if (status != DocumentStatus::Ok) {
         qly::messageSink().showMessage(
             qly::withArgs(qly::translate("Conversion", "Fehler beim Öffnen von %1!"), {file}),
-            status == DocumentStatus::CannotOpen
-                ? qly::translate("Conversion", "Fehler: Konnte Datei nicht öffnen...")
-                : qly::translate("Conversion",
-                                 "Fehler: Die Datei ist keine gültige Varnholme Datei..."),
-            qly::MessageIcon::Error);
+            documentFailureText(status, true), qly::MessageIcon::Error);
         return false;
     }
     applyDocumentLayout(settings, layout);
@@ -225,7 +231,7 @@ ConversionResult addInputs(TDynaArray& bilder, const std::vector<std::string>& f
         }
         ++(added ? result.picturesAdded : result.picturesFailed);
         if (model != nullptr) {
-            model->appended(before, qly::translate("Conversion", "Hinzufügen"));
+            model->appended(before);
         }
         for (uint32_t page = before; pipeline != nullptr && page < bilder.count; ++page) {
             if (showsNoPage) {
@@ -261,9 +267,8 @@ ConversionResult runConversion(TDynaArray& bilder, const std::vector<std::string
     if (isDocumentName(out)) {
         const DocumentStatus status = saveDocument(out, bilder, documentLayout(settings, true));
         if (status != DocumentStatus::Ok) {
-            qly::messageSink().showMessage(
-                "", qly::translate("Conversion", "Fehler: Konnte Datei nicht erstellen..."),
-                qly::MessageIcon::Error);
+            qly::messageSink().showMessage("", documentFailureText(status, false),
+                                           qly::MessageIcon::Error);
         }
         result.pdfWritten = status == DocumentStatus::Ok;
         return result;

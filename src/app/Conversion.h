@@ -30,6 +30,10 @@ void applyDocumentLayout(ExportSettings& s, const DocumentLayout& layout);
 // True when `name` ends in ".qly" (any case): the conversion then writes a document.
 bool isDocumentName(const std::string& name);
 
+// What the user reads when a document could not be read (`reading`) or written, in the user's
+// language.
+std::string documentFailureText(DocumentStatus status, bool reading);
+
 // Why the output (the last argument) must not be written; an empty message when it may.
 struct OutputRefusal {
     std::string message; // names the file

@@ -20,8 +20,9 @@ FileDialogOptions documentDialog(bool save) {
     return o;
 }
 
-void documentError(const QString& text) {
-    dialogs().messageBox("", text.toStdString(), qly::MessageIcon::Error, DialogButtons::Ok);
+void documentError(DocumentStatus status, bool reading) {
+    dialogs().messageBox("", documentFailureText(status, reading), qly::MessageIcon::Error,
+                         DialogButtons::Ok);
 }
 
 } // namespace
@@ -69,16 +70,12 @@ bool TMainForm::OpenFileNow(const std::string& fileName) {
         fileName, pages, layout, [this](int p) { SetProStatus(p); },
         [this](dib& page) { pages_->adopt(page); });
     SetProStatus(0);
-    if (status == DocumentStatus::CannotOpen) {
-        documentError(tr("Fehler: Konnte Datei nicht öffnen..."));
-        return false;
-    }
     if (status != DocumentStatus::Ok) {
-        documentError(tr("Fehler: Die Datei ist keine gültige Varnholme Datei..."));
+        documentError(status, true);
         return false;
     }
     applyLayout(layout);
-    pages_->replaceAll(pages, tr("Öffnen", "a step in the history").toStdString());
+    pages_->replaceAll(pages);
     RefreshPageCounter();
     PaintBox1Paint();
     PaintBox2Paint();
@@ -109,6 +106,6 @@ void TMainForm::SaveAsBtnClick() {
     // A save that failed half-way is reported like one that could not begin: the earlier file
     // of that name is still there.
     if (status != DocumentStatus::Ok) {
-        documentError(tr("Fehler: Konnte Datei nicht erstellen..."));
+        documentError(status, false);
     }
 }
