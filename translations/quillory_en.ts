@@ -149,10 +149,6 @@ The options of Qt (-style, -platform, ...) apply to the window.
         <source>Nicht genug Arbeitsspeicher.</source>
         <translation>Not enough memory.</translation>
     </message>
-    <message>
-        <source>Hinzufügen</source>
-        <translation>Add</translation>
-    </message>
 </context>
 <context>
     <name>CreateThePDF</name>
@@ -346,7 +342,7 @@ The page stays in memory but is not protected against a crash.</translation>
     </message>
     <message>
         <source>Drehen</source>
-        <translation>Rotate</translation>
+        <translation>Turn</translation>
     </message>
     <message>
         <source>Löschen</source>
@@ -359,6 +355,18 @@ The page stays in memory but is not protected against a crash.</translation>
     <message>
         <source>Öffnen</source>
         <translation>Open</translation>
+    </message>
+    <message>
+        <source>Bilder hinzufügen</source>
+        <translation>Add pictures</translation>
+    </message>
+    <message>
+        <source>Markierte löschen</source>
+        <translation>Delete marked</translation>
+    </message>
+    <message>
+        <source>Leere Seite einfügen</source>
+        <translation>Insert blank page</translation>
     </message>
 </context>
 <context>
@@ -872,18 +880,6 @@ The %2 pages scanned before have been kept.</translation>
         <translation>All settings not saved will be lost.</translation>
     </message>
     <message>
-        <source>Fehler: Konnte Datei nicht öffnen...</source>
-        <translation>Error: could not open the file...</translation>
-    </message>
-    <message>
-        <source>Fehler: Die Datei ist keine gültige Varnholme Datei...</source>
-        <translation>Error: the file is not a valid Varnholme file...</translation>
-    </message>
-    <message>
-        <source>Fehler: Konnte Datei nicht erstellen...</source>
-        <translation>Error: could not create the file...</translation>
-    </message>
-    <message>
         <source>Torvand Quillory 1.7</source>
         <translation>Torvand Quillory 1.7</translation>
     </message>
@@ -942,11 +938,6 @@ Cancel: ask again at the next start</translation>
         <translation>of %1</translation>
     </message>
     <message>
-        <source>Bilder hinzufügen</source>
-        <comment>a step in the history</comment>
-        <translation>Add pictures</translation>
-    </message>
-    <message>
         <source>Bild löschen</source>
         <translation>Delete picture</translation>
     </message>
@@ -983,18 +974,8 @@ Cancel: ask again at the next start</translation>
         <translation>Do you want to delete the %1 selected pages from the document?</translation>
     </message>
     <message>
-        <source>Verschieben</source>
-        <comment>a step in the history</comment>
-        <translation>Move</translation>
-    </message>
-    <message>
         <source>Nicht genug Arbeitsspeicher, um alle Seiten zu drehen.</source>
         <translation>Not enough memory to turn all the pages.</translation>
-    </message>
-    <message>
-        <source>Hinzufügen</source>
-        <comment>a step in the history</comment>
-        <translation>Add</translation>
     </message>
     <message>
         <source>%1 leere Seite markiert</source>
@@ -1013,18 +994,8 @@ Cancel: ask again at the next start</translation>
         <translation>Do you want to delete the %1 marked pages from the document?</translation>
     </message>
     <message>
-        <source>Markierte löschen</source>
-        <comment>a step in the history</comment>
-        <translation>Delete marked</translation>
-    </message>
-    <message>
         <source>Nicht genug Arbeitsspeicher für eine leere Seite.</source>
         <translation>Not enough memory for a blank page.</translation>
-    </message>
-    <message>
-        <source>Leere Seite einfügen</source>
-        <comment>a step in the history</comment>
-        <translation>Insert blank page</translation>
     </message>
     <message>
         <source>dd</source>
@@ -1034,21 +1005,6 @@ Cancel: ask again at the next start</translation>
     <message>
         <source>Could not load image: %1</source>
         <translation>Could not load image: %1</translation>
-    </message>
-    <message>
-        <source>Öffnen</source>
-        <comment>a step in the history</comment>
-        <translation>Open</translation>
-    </message>
-    <message>
-        <source>Drehen</source>
-        <comment>a step in the history</comment>
-        <translation>Turn</translation>
-    </message>
-    <message>
-        <source>Löschen</source>
-        <comment>a step in the history</comment>
-        <translation>Delete</translation>
     </message>
     <message>
         <source>Quillory wurde nicht ordnungsgemäß beendet. Von der Sitzung, die zuletzt am %1 um %2 Uhr geändert wurde, sind noch 1 Seite vorhanden.</source>

@@ -452,7 +452,7 @@ void TMainForm::offerRecovery() {
         if (session.journalRead()) {
             applyLayout(session.journal().layout);
         }
-        pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
+        pages_->appended(before);
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();
@@ -591,13 +591,9 @@ void TMainForm::showLastPage() {
 void TMainForm::AddPicture_(const std::string& fileName) {
     const uint32_t before = bilder.count;
     if (::AddPicture_(bilder, fileName)) {
-        // Files chosen together are one step; the page goes to the page store at once all the
-        // same.
-        if (addingFrom_ < 0) {
-            pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
-        } else {
-            pages_->adopt(*static_cast<dib*>(bilder.GetObject(before)));
-        }
+        // The page goes to the page store at once; the files chosen together become one step
+        // once all are read (OpenPicsBtnClick).
+        pages_->adopt(*static_cast<dib*>(bilder.GetObject(before)));
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();
@@ -612,13 +608,11 @@ void TMainForm::OpenPicsBtnClick() {
     if (!r.accepted) {
         return;
     }
-    addingFrom_ = bilder.count;
+    const uint32_t from = bilder.count;
     for (const std::string& file : r.files) {
         AddPicture_(file);
     }
-    const auto from = static_cast<uint32_t>(addingFrom_);
-    addingFrom_ = -1;
-    pages_->appended(from, tr("Bilder hinzufügen", "a step in the history").toStdString());
+    pages_->appended(from, QT_TRANSLATE_NOOP("PageDocument", "Bilder hinzufügen"));
 }
 
 void TMainForm::SavePicBtnClick() {
@@ -673,8 +667,8 @@ void TMainForm::DelFotoBtnClick() {
 }
 
 void TMainForm::NachVornBtnClick() {
-    if (const std::vector<uint32_t> chosen = pages_->selection(); chosen.size() > 1) {
-        moveSelectionTo(chosen.front() > 0 ? chosen.front() - 1 : 0);
+    if (pages_->selection().size() > 1) {
+        moveSelectionOnePlace(true);
         return;
     }
     if (pages_->moveForward(adib)) {
@@ -683,8 +677,8 @@ void TMainForm::NachVornBtnClick() {
 }
 
 void TMainForm::NachHintenBtnClick() {
-    if (const std::vector<uint32_t> chosen = pages_->selection(); chosen.size() > 1) {
-        moveSelectionTo(chosen.back() + 2);
+    if (pages_->selection().size() > 1) {
+        moveSelectionOnePlace(false);
         return;
     }
     if (pages_->moveBack(adib)) {
@@ -718,8 +712,7 @@ void TMainForm::rotate(bool left) {
         turned, *static_cast<dib*>(bilder.GetObject(static_cast<uint32_t>(n - 1))),
         left ? RotateDirection::Left : RotateDirection::Right, [this](int p) { SetProStatus(p); });
     SetProStatus(0);
-    if (done &&
-        pages_->replacePicture(n, turned, tr("Drehen", "a step in the history").toStdString())) {
+    if (done && pages_->replacePicture(n, turned)) {
         PaintBox1Paint();
         PaintBox2Paint();
     }

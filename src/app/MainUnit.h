@@ -93,6 +93,7 @@ class TMainForm : public QMainWindow, public PageObserver {
     // The sorting view's commands on the selection.
     void deleteSelection();
     void moveSelectionTo(uint32_t before);
+    void moveSelectionOnePlace(bool towardStart);
     void turnSelection(bool left);
     // Files dropped onto the window: their pages go before page `before` (0-based), or at the
     // end with `before` past the last page.
@@ -293,9 +294,8 @@ class TMainForm : public QMainWindow, public PageObserver {
     bool closePending_ = false;
     int conversionStatus_ = 0;
     int wheelRemainder_ = 0;
-    int64_t addingFrom_ = -1; // while several files are added: where their pages begin
-    int32_t thumbSize_ = 80;  // the sorting view's thumbnail box; Ctrl+wheel changes it   // where
-                              // Shift+arrows have taken the selection; 0: at the current page
+    int32_t thumbSize_ = 80; // the sorting view's thumbnail box; Ctrl+wheel changes it   // where
+                             // Shift+arrows have taken the selection; 0: at the current page
     // The pages' pixels live in files of the session folder, with a journal of their order;
     // without a store (its folder cannot be made) they stay in memory.
     std::unique_ptr<qly::PageStore> store_;

@@ -100,13 +100,18 @@ void TMainForm::deleteSelection() {
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
     }
-    pages_->removePages(chosen, tr("Löschen", "a step in the history").toStdString());
+    pages_->removePages(chosen);
     followModel();
 }
 
 void TMainForm::moveSelectionTo(uint32_t before) {
-    if (pages_->movePages(pages_->selectionOrCurrent(), std::min(before, bilder.count),
-                          tr("Verschieben", "a step in the history").toStdString())) {
+    if (pages_->movePages(pages_->selectionOrCurrent(), std::min(before, bilder.count))) {
+        followModel();
+    }
+}
+
+void TMainForm::moveSelectionOnePlace(bool towardStart) {
+    if (pages_->moveSelectionOnePlace(towardStart)) {
         followModel();
     }
 }
@@ -127,7 +132,7 @@ void TMainForm::turnSelection(bool left) {
         showError(tr("Nicht genug Arbeitsspeicher, um alle Seiten zu drehen.").toStdString());
     }
     if (!turned.empty()) {
-        pages_->replacePictures(turned, tr("Drehen", "a step in the history").toStdString());
+        pages_->replacePictures(turned);
         followModel();
     }
 }
@@ -144,7 +149,7 @@ void TMainForm::dropFiles(const std::vector<std::string>& files, uint32_t before
     addInputs(bilder, files, s.exportSettings);
     setBusy(false);
     if (bilder.count > first) {
-        pages_->appended(first, tr("Hinzufügen", "a step in the history").toStdString(),
+        pages_->appended(first, QT_TRANSLATE_NOOP("PageDocument", "Hinzufügen"),
                          before < first ? int64_t{before} : -1);
     }
     followModel();
@@ -185,15 +190,12 @@ bool TMainForm::sortViewKey(int key, Qt::KeyboardModifiers modifiers) {
     if (count == 0 || busy()) {
         return false;
     }
-    const std::vector<uint32_t> chosen = pages_->selection();
-    const uint32_t first = chosen.empty() ? uint32_t(std::max(adib - 1, 0)) : chosen.front();
-    const uint32_t last = chosen.empty() ? first : chosen.back();
     if (ctrl && (key == Qt::Key_Left || key == Qt::Key_Up)) {
-        moveSelectionTo(first > 0 ? first - 1 : 0);
+        moveSelectionOnePlace(true);
         return true;
     }
     if (ctrl && (key == Qt::Key_Right || key == Qt::Key_Down)) {
-        moveSelectionTo(last + 2);
+        moveSelectionOnePlace(false);
         return true;
     }
     if (ctrl && key == Qt::Key_Home) {
@@ -295,7 +297,7 @@ void TMainForm::DelMarkedBtnClick() {
                              DialogButtons::YesNoCancel) != DialogAnswer::Yes) {
         return;
     }
-    pages_->removePages(marked, tr("Markierte löschen", "a step in the history").toStdString());
+    pages_->removePages(marked, QT_TRANSLATE_NOOP("PageDocument", "Markierte löschen"));
     followModel();
 }
 
@@ -318,8 +320,7 @@ void TMainForm::InsertBlankBtnClick() {
     }
     std::memcpy(slot, &page, sizeof page);
     const int64_t current = pages_->current();
-    pages_->appended(bilder.count - 1,
-                     tr("Leere Seite einfügen", "a step in the history").toStdString(),
+    pages_->appended(bilder.count - 1, QT_TRANSLATE_NOOP("PageDocument", "Leere Seite einfügen"),
                      current >= 0 ? current : -1);
     followModel();
 }

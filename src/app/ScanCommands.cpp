@@ -109,7 +109,7 @@ void TMainForm::WMUser2(uintptr_t p) {
     }
     const uint32_t before = bilder.count;
     if (AppendPage(bilder, record)) {
-        pages_->appended(before, tr("Hinzufügen", "a step in the history").toStdString());
+        pages_->appended(before);
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();

@@ -475,6 +475,16 @@ bool PageDocument::removePages(const std::vector<uint32_t>& indices, const std::
     return true;
 }
 
+bool PageDocument::moveSelectionOnePlace(bool towardStart) {
+    const std::vector<uint32_t> chosen = selectionOrCurrent();
+    if (chosen.empty()) {
+        return false;
+    }
+    const uint32_t before = towardStart ? (chosen.front() > 0 ? chosen.front() - 1 : 0)
+                                        : std::min(chosen.back() + 2, count());
+    return movePages(chosen, before);
+}
+
 bool PageDocument::movePages(const std::vector<uint32_t>& indices, uint32_t before,
                              const std::string& name) {
     const uint32_t n = bilder_.count;

@@ -127,6 +127,9 @@ class PageDocument {
                      const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Löschen"));
     // Moves the pages at `indices` (any order) so that they stand together, in their order,
     // before the page that is at `before` now (count: at the end). False when nothing moves.
+    // Moves the selection (or the current page) one place toward the start or the end, the pages
+    // keeping together in their order. False when nothing moves.
+    bool moveSelectionOnePlace(bool towardStart);
     bool movePages(const std::vector<uint32_t>& indices, uint32_t before,
                    const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Verschieben"));
     // Every page is replaced by the records of `fresh`, which is left empty (opening a document).

@@ -291,6 +291,21 @@ TEST(PageSelection, CommandsActOnTheSelectionOrTheCurrentPageAndShiftGoesOnFromI
     doc.setCurrent(1);
     EXPECT_EQ(doc.extentEnd(), 1);
 
+    // One place toward the start or the end, together; nothing moves past either end.
+    const std::vector<std::string> order = contents(pages.bilder);
+    doc.click(0);
+    doc.click(1, true);
+    EXPECT_FALSE(doc.moveSelectionOnePlace(true));
+    ASSERT_TRUE(doc.moveSelectionOnePlace(false));
+    EXPECT_EQ(doc.selection(), (std::vector<uint32_t>{1, 2}));
+    EXPECT_TRUE(contents(pages.bilder) ==
+                (std::vector<std::string>{order[2], order[0], order[1], order[3], order[4],
+                                          order[5], order[6], order[7]}));
+    doc.click(7);
+    EXPECT_FALSE(doc.moveSelectionOnePlace(false));
+    ASSERT_TRUE(doc.moveSelectionOnePlace(true));
+    EXPECT_EQ(doc.selection(), (std::vector<uint32_t>{6}));
+
     // Marks follow a test over the pictures and replace the earlier ones; progress counts up.
     std::vector<uint32_t> seen;
     const size_t hits = doc.markWhere([](const dib& d) { return dibbits(d) == 8; },
