@@ -446,13 +446,12 @@ void TMainForm::offerRecovery() {
         if (answer != DialogAnswer::Yes) {
             continue;
         }
-        const uint32_t before = bilder.count;
-        std::vector<std::string> problems;
-        session.restoreInto(*store_, bilder, problems);
+        // The layout first, so the journal written with the pages holds it.
         if (session.journalRead()) {
             applyLayout(session.journal().layout);
         }
-        pages_->appended(before);
+        std::vector<std::string> problems;
+        pages_->restoreSession(session, problems);
         showLastPage();
         PaintBox1Paint();
         PaintBox2Paint();

@@ -578,6 +578,12 @@ bool PageDocument::interleave(int64_t firstBackSide, InterleaveStyle style) {
     return true;
 }
 
+void PageDocument::restoreSession(qly::LeftSession& session, std::vector<std::string>& problems) {
+    const uint32_t before = bilder_.count;
+    session.restoreInto(*store_, bilder_, problems);
+    appended(before);
+}
+
 void PageDocument::replaceAll(TDynaArray& fresh, const std::string& name) {
     for (uint32_t i = 0; i < bilder_.count; ++i) {
         pool_[refAt(i)] = record(bilder_, i);

@@ -25,8 +25,9 @@
 class TDynaArray;
 
 namespace qly {
+class LeftSession;
 class PageStore;
-}
+} // namespace qly
 
 struct PageChange {
     enum class Kind {
@@ -132,6 +133,10 @@ class PageDocument {
     bool moveSelectionOnePlace(bool towardStart);
     bool movePages(const std::vector<uint32_t>& indices, uint32_t before,
                    const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Verschieben"));
+    // The pages of a session a crash left behind come after the pages there are, as one step,
+    // their pictures moved into this document's store (which must be set); `problems` names the
+    // pages that could not come back.
+    void restoreSession(qly::LeftSession& session, std::vector<std::string>& problems);
     // Every page is replaced by the records of `fresh`, which is left empty (opening a document).
     void replaceAll(TDynaArray& fresh,
                     const std::string& name = QLY_TRANSLATE_NOOP("PageDocument", "Öffnen"));
