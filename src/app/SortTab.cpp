@@ -85,8 +85,8 @@ QWidget* TMainForm::buildSortTab() {
             return;
         }
         pages_->click(static_cast<uint32_t>(i), ctrl, shift);
-        adib = static_cast<int32_t>((ctrl && !shift ? i : std::max<int64_t>(pages_->current(), 0)) +
-                                    1);
+        // The model's current page: the one clicked, or with Shift the anchor that stays.
+        adib = static_cast<int32_t>(std::max<int64_t>(pages_->current(), 0) + 1);
         PaintBox2Paint();
     };
     PaintBox2->onDropPages = [this](uint32_t before) {
